@@ -1,0 +1,28 @@
+// The cube state, move codes and the two move kernels.
+#pragma once
+
+#include <cstdint>
+
+// One quarter turn: 2 x side + 1 when counter-clockwise, sides in "LRTUFB" order.
+using MoveCode = uint8_t;
+
+// 48 bytes, square k of side s at 8 x s + k, sides in "FRBLTU" order.
+struct alignas(16) PackedCube {
+    uint8_t bytes[48];
+};
+
+enum : uint32_t {
+    MoveCodeCount = 12,
+    MaxExecuteMoves = 876,
+};
+
+constexpr MoveCode EndOfMoves = 0xFF;
+
+extern const PackedCube SolvedCube;
+
+using MoveRoutine = void (*)(PackedCube*);
+extern const MoveRoutine moveRoutines[MoveCodeCount];
+
+void applyMoves(PackedCube* cube, const MoveCode* moves, uint32_t count);
+void applyMovesSse2(PackedCube* cube, uint32_t count, const MoveCode* moves);
+int executeSequence(const MoveCode* moves, uint32_t count, PackedCube* cube, bool useSse2);

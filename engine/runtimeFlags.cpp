@@ -1,0 +1,3 @@
+#include "runtimeFlags.h"
+
+uint8_t RuntimeFlags = 0;

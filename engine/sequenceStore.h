@@ -1,0 +1,35 @@
+// The program's one stored sequence and its two comments, in growable heap blocks.
+#pragma once
+
+#include "packedCube.h"
+
+enum : uint32_t {
+    MaxStoredMoves = 875,
+};
+
+// Codes followed by 0xFF; capacity is the block's size in bytes.
+struct SequenceRecord {
+    MoveCode* block;
+    uint32_t capacity;
+    uint32_t length;
+};
+
+// A NUL-terminated text; capacity is a multiple of 4.
+struct CommentBuffer {
+    char* text;
+    uint32_t capacity;
+};
+
+extern SequenceRecord CurrentSequence;
+extern CommentBuffer SequenceComment;
+extern CommentBuffer CubeComment;
+
+// F,R,B,L,T,U with its end marker.
+extern const MoveCode DefaultSequence[7];
+
+uint32_t storeSequence(SequenceRecord* record, const MoveCode* codes, uint32_t sourceSize,
+                       uint32_t count);
+uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count);
+uint32_t setCommentText(CommentBuffer* buffer, const char* text, uint32_t limit);
+void freeSequenceRecord(SequenceRecord* record);
+void freeCommentBuffer(CommentBuffer* buffer);

@@ -1,0 +1,5 @@
+#include "../engine/ticks.h"
+
+#include <windows.h>
+
+uint32_t tickCount() { return GetTickCount(); }

@@ -1,0 +1,37 @@
+// States and helpers shared by the engine tests.
+#pragma once
+
+#include "packedCube.h"
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+// 48 different byte values: a square moved to the wrong place always shows.
+inline PackedCube distinctCube() {
+    PackedCube c;
+    for (int i = 0; i < 48; ++i) c.bytes[i] = uint8_t(100 + i);
+    return c;
+}
+
+inline bool sameCube(const PackedCube& a, const PackedCube& b) {
+    return std::memcmp(a.bytes, b.bytes, 48) == 0;
+}
+
+inline PackedCube afterMoves(PackedCube c, std::vector<MoveCode> moves) {
+    if (!moves.empty()) applyMoves(&c, moves.data(), uint32_t(moves.size()));
+    return c;
+}
+
+inline std::vector<MoveCode> randomMoves(std::mt19937& rng, size_t count) {
+    std::uniform_int_distribution<int> code(0, 11);
+    std::vector<MoveCode> moves(count);
+    for (auto& m : moves) m = MoveCode(code(rng));
+    return moves;
+}
+
+// Byte index of a square written as side letter and number, e.g. "T6".
+inline int squareIndex(const char* name) {
+    const char* sides = "FRBLTU";
+    return 8 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
+}
