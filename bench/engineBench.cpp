@@ -10,17 +10,22 @@ namespace {
 void sweep(benchmark::State& bench, bool sse2) {
     const int length = int(bench.range(0));
     auto state = std::make_unique<SearchState>();
-    for (auto _ : bench) benchmark::DoNotOptimize(runSweep(state.get(), length, sse2));
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(runSweep(state.get(), length, sse2));
     const double candidates = candidatesUpTo(length);
     bench.counters["candidates/s"] =
         benchmark::Counter(candidates, benchmark::Counter::kIsIterationInvariantRate);
-    bench.counters["ns/candidate"] = benchmark::Counter(
-        candidates * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
-                               benchmark::Counter::kInvert);
+    bench.counters["ns/candidate"] =
+        benchmark::Counter(candidates * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
+                                                  benchmark::Counter::kInvert);
 }
 
-void sweepGeneric(benchmark::State& bench) { sweep(bench, false); }
-void sweepSse2(benchmark::State& bench) { sweep(bench, true); }
+void sweepGeneric(benchmark::State& bench) {
+    sweep(bench, false);
+}
+void sweepSse2(benchmark::State& bench) {
+    sweep(bench, true);
+}
 
 void applyOneMove(benchmark::State& bench, bool sse2) {
     PackedCube cube = SolvedCube;

@@ -52,8 +52,8 @@ template <int Code> void moveRoutine(PackedCube* cube) {
 } // namespace
 
 const MoveRoutine moveRoutines[MoveCodeCount] = {
-    moveRoutine<0>, moveRoutine<1>, moveRoutine<2>, moveRoutine<3>,
-    moveRoutine<4>, moveRoutine<5>, moveRoutine<6>, moveRoutine<7>,
+    moveRoutine<0>, moveRoutine<1>, moveRoutine<2>,  moveRoutine<3>,
+    moveRoutine<4>, moveRoutine<5>, moveRoutine<6>,  moveRoutine<7>,
     moveRoutine<8>, moveRoutine<9>, moveRoutine<10>, moveRoutine<11>,
 };
 

@@ -27,24 +27,26 @@ FORCE_INLINE Sse2Masks prepareMasks() {
     return {middle, _mm_xor_si128(middle, all)};
 }
 
+// Unaligned loads and stores cost the same as aligned ones on aligned data, and the 32-bit
+// runtime's operator new only aligns to 8 bytes: a heap-allocated SearchState must not fault.
 FORCE_INLINE Sse2Cube loadCube(const PackedCube* c) {
     const __m128i* p = reinterpret_cast<const __m128i*>(c->bytes);
-    return {_mm_load_si128(p), _mm_load_si128(p + 1), _mm_load_si128(p + 2)};
+    return {_mm_loadu_si128(p), _mm_loadu_si128(p + 1), _mm_loadu_si128(p + 2)};
 }
 
 FORCE_INLINE void storeCube(const Sse2Cube& r, PackedCube* c) {
     __m128i* p = reinterpret_cast<__m128i*>(c->bytes);
-    _mm_store_si128(p, r.v0);
-    _mm_store_si128(p + 1, r.v1);
-    _mm_store_si128(p + 2, r.v2);
+    _mm_storeu_si128(p, r.v0);
+    _mm_storeu_si128(p + 1, r.v1);
+    _mm_storeu_si128(p + 2, r.v2);
 }
 
 // Word k of a half takes word k - 1 (clockwise: square k goes to k + 2) or word k + 1.
 constexpr int TurnCw = 0x93;
 constexpr int TurnCcw = 0x39;
-constexpr int SwapHalves = 0x4E;    // the two 64-bit halves exchanged
-constexpr int SwapQuarters = 0xB1;  // the two 32-bit lanes of each half exchanged
-constexpr int SwapLowLanes = 0xE1;  // lanes 0 and 1 exchanged, 2 and 3 kept
+constexpr int SwapHalves = 0x4E;   // the two 64-bit halves exchanged
+constexpr int SwapQuarters = 0xB1; // the two 32-bit lanes of each half exchanged
+constexpr int SwapLowLanes = 0xE1; // lanes 0 and 1 exchanged, 2 and 3 kept
 
 FORCE_INLINE __m128i lowOf(__m128i low, __m128i high) {
     // Low half from the first value, high half from the second.
@@ -160,18 +162,42 @@ template <bool Back, bool Clockwise> FORCE_INLINE void turnFrontBack(Sse2Cube& c
 
 FORCE_INLINE void applyOne(Sse2Cube& c, Sse2Masks m, MoveCode code) {
     switch (code) {
-        case 0: turnLeftRight<false, true>(c, m); break;
-        case 1: turnLeftRight<false, false>(c, m); break;
-        case 2: turnLeftRight<true, true>(c, m); break;
-        case 3: turnLeftRight<true, false>(c, m); break;
-        case 4: turnTopUnder<false, true>(c); break;
-        case 5: turnTopUnder<false, false>(c); break;
-        case 6: turnTopUnder<true, true>(c); break;
-        case 7: turnTopUnder<true, false>(c); break;
-        case 8: turnFrontBack<false, true>(c, m); break;
-        case 9: turnFrontBack<false, false>(c, m); break;
-        case 10: turnFrontBack<true, true>(c, m); break;
-        default: turnFrontBack<true, false>(c, m); break;
+        case 0:
+            turnLeftRight<false, true>(c, m);
+            break;
+        case 1:
+            turnLeftRight<false, false>(c, m);
+            break;
+        case 2:
+            turnLeftRight<true, true>(c, m);
+            break;
+        case 3:
+            turnLeftRight<true, false>(c, m);
+            break;
+        case 4:
+            turnTopUnder<false, true>(c);
+            break;
+        case 5:
+            turnTopUnder<false, false>(c);
+            break;
+        case 6:
+            turnTopUnder<true, true>(c);
+            break;
+        case 7:
+            turnTopUnder<true, false>(c);
+            break;
+        case 8:
+            turnFrontBack<false, true>(c, m);
+            break;
+        case 9:
+            turnFrontBack<false, false>(c, m);
+            break;
+        case 10:
+            turnFrontBack<true, true>(c, m);
+            break;
+        default:
+            turnFrontBack<true, false>(c, m);
+            break;
     }
 }
 
@@ -205,7 +231,8 @@ struct Sse2Test {
                     applyOne(c, masks, moves[5]);
                     if (length > 6) {
                         applyOne(c, masks, moves[6]);
-                        for (uint32_t i = 7; i < length; ++i) applyOne(c, masks, moves[i]);
+                        for (uint32_t i = 7; i < length; ++i)
+                            applyOne(c, masks, moves[i]);
                     }
                 }
             }

@@ -50,13 +50,13 @@ int runGuardedProbe(GuardedProbe probe, const void* begin, const void* resume) {
 // tell what it may use, so it says so and ends.
 int checkProcessor() {
     if (!cpuidInstructionPresent()) {
-        MessageBoxA(nullptr, "This program requires Pentium processor or higher.\r\nPress OK to exit.",
+        MessageBoxA(nullptr,
+                    "This program requires Pentium processor or higher.\r\nPress OK to exit.",
                     "Morvane's Cube Emulator", MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return -1;
     }
     const bool featureBits = sse2FeatureBitsPresent(cpuidStandardFeatures());
-    const bool probeFailed =
-        runGuardedProbe(sse2Probe, sse2ProbeInstruction, sse2ProbeResume) != 0;
+    const bool probeFailed = runGuardedProbe(sse2Probe, sse2ProbeInstruction, sse2ProbeResume) != 0;
     if (!featureBits || probeFailed) return 0;
     RuntimeFlags |= Sse2Available;
     return 1;

@@ -56,7 +56,8 @@ uint32_t setCommentText(CommentBuffer* buffer, const char* text, uint32_t limit)
     // The text need not be terminated within the limit (a file's comment block may not be),
     // so the scan stops at the limit.
     uint32_t textLength = 0;
-    while (textLength < limit - 1 && text[textLength] != '\0') ++textLength;
+    while (textLength < limit - 1 && text[textLength] != '\0')
+        ++textLength;
     const uint32_t copyLength = textLength + 1;
     // Above 0xFFFFFFFC the rounded size would wrap; no real comment comes near it.
     if (copyLength > 0xFFFFFFF0u) return 0;

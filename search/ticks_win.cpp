@@ -2,4 +2,6 @@
 
 #include <windows.h>
 
-uint32_t tickCount() { return GetTickCount(); }
+uint32_t tickCount() {
+    return GetTickCount();
+}

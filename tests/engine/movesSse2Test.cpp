@@ -22,7 +22,8 @@ TEST(MovesSse2, RandomListsMatchGeneric) {
     std::uniform_int_distribution<int> byte(0, 255), length(1, 60);
     for (int round = 0; round < 3000; ++round) {
         PackedCube start;
-        for (auto& b : start.bytes) b = uint8_t(byte(rng));
+        for (auto& b : start.bytes)
+            b = uint8_t(byte(rng));
         const std::vector<MoveCode> moves = randomMoves(rng, size_t(length(rng)));
         PackedCube generic = start, sse2 = start;
         executeSequence(moves.data(), uint32_t(moves.size()), &generic, false);

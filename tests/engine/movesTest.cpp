@@ -79,10 +79,14 @@ TEST(Moves, TopAndFrontOnTheAssembledCube) {
 
     PackedCube front = afterMoves(SolvedCube, {8});
     expected = SolvedCube;
-    for (const char* sq : {"R0", "R6", "R7"}) expected.bytes[squareIndex(sq)] = 4;
-    for (const char* sq : {"U0", "U1", "U2"}) expected.bytes[squareIndex(sq)] = 1;
-    for (const char* sq : {"L2", "L3", "L4"}) expected.bytes[squareIndex(sq)] = 5;
-    for (const char* sq : {"T4", "T5", "T6"}) expected.bytes[squareIndex(sq)] = 3;
+    for (const char* sq : {"R0", "R6", "R7"})
+        expected.bytes[squareIndex(sq)] = 4;
+    for (const char* sq : {"U0", "U1", "U2"})
+        expected.bytes[squareIndex(sq)] = 1;
+    for (const char* sq : {"L2", "L3", "L4"})
+        expected.bytes[squareIndex(sq)] = 5;
+    for (const char* sq : {"T4", "T5", "T6"})
+        expected.bytes[squareIndex(sq)] = 3;
     EXPECT_TRUE(sameCube(expected, front));
 }
 
@@ -94,13 +98,16 @@ TEST(Moves, CubeletsStayWhole) {
         PackedCube after = start;
         moveRoutines[code](&after);
         std::vector<int> whereIs(256, -1);
-        for (int i = 0; i < 48; ++i) whereIs[after.bytes[i]] = i;
+        for (int i = 0; i < 48; ++i)
+            whereIs[after.bytes[i]] = i;
         auto checkAll = [&](const char* const* cubelets, size_t n) {
             std::vector<std::set<int>> all;
-            for (size_t i = 0; i < n; ++i) all.push_back(squaresOf(cubelets[i]));
+            for (size_t i = 0; i < n; ++i)
+                all.push_back(squaresOf(cubelets[i]));
             for (const auto& squares : all) {
                 std::set<int> moved;
-                for (int sq : squares) moved.insert(whereIs[start.bytes[sq]]);
+                for (int sq : squares)
+                    moved.insert(whereIs[start.bytes[sq]]);
                 EXPECT_NE(std::find(all.begin(), all.end(), moved), all.end())
                     << "code " << int(code);
             }

@@ -99,7 +99,8 @@ TEST(FormatMoveText, RoundTripsThroughTheParser) {
     std::mt19937 rng(11);
     for (int round = 0; round < 200; ++round) {
         Codes codes(1 + round % 40);
-        for (auto& c : codes) c = MoveCode(rng() % 12);
+        for (auto& c : codes)
+            c = MoveCode(rng() % 12);
         const std::string text = format(codes);
         EXPECT_LE(text.size(), 3 * codes.size());
         // Two equal counter-clockwise codes come back as two clockwise ones: same turn.

@@ -73,7 +73,8 @@ TEST(FindSequence, KnownShortestSequences) {
 }
 
 TEST(FindSequence, TablesHoldEveryValidShortSequenceInOrder) {
-    for (uint32_t i = 0; i < MoveCodeCount; ++i) EXPECT_EQ(i, oneMoveSequences[i]);
+    for (uint32_t i = 0; i < MoveCodeCount; ++i)
+        EXPECT_EQ(i, oneMoveSequences[i]);
     for (uint32_t i = 0; i < TwoMoveSequenceCount; ++i) {
         const MoveCode* pair = twoMoveSequences[i];
         EXPECT_NE(1, pair[0] ^ pair[1]);
@@ -142,7 +143,8 @@ TEST(FindSequence, StopsWhenRunningIsCleared) {
         std::fill(result, result + 877, 0xEE);
         const PackedCube target = twistedCorner();
         std::thread aborter([&] {
-            while (state->currentLength.load() < 5) std::this_thread::yield();
+            while (state->currentLength.load() < 5)
+                std::this_thread::yield();
             state->running = false;
         });
         const uint32_t n = findSequence(state.get(), &target, &SolvedCube, result, 9, sse2);
@@ -163,7 +165,8 @@ TEST(FindSequence, PublishedCandidateFollowsTheSearch) {
     // The odometer ran past length 4; the last tested candidate is the highest valid one.
     MoveCode seen[8];
     EXPECT_EQ(5u, readCandidate(state.get(), seen, 8));
-    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(state->moves[i], seen[i]);
+    for (uint32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(state->moves[i], seen[i]);
 }
 
 // Scrambles of up to five moves: the answer really turns start into target, is no longer than

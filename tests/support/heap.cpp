@@ -29,4 +29,6 @@ void* heapResizeZeroed(void* block, uint32_t oldSize, uint32_t newSize) {
     return fresh;
 }
 
-void heapFree(void* block) { std::free(block); }
+void heapFree(void* block) {
+    std::free(block);
+}

@@ -10,7 +10,8 @@
 // 48 different byte values: a square moved to the wrong place always shows.
 inline PackedCube distinctCube() {
     PackedCube c;
-    for (int i = 0; i < 48; ++i) c.bytes[i] = uint8_t(100 + i);
+    for (int i = 0; i < 48; ++i)
+        c.bytes[i] = uint8_t(100 + i);
     return c;
 }
 
@@ -26,7 +27,8 @@ inline PackedCube afterMoves(PackedCube c, std::vector<MoveCode> moves) {
 inline std::vector<MoveCode> randomMoves(std::mt19937& rng, size_t count) {
     std::uniform_int_distribution<int> code(0, 11);
     std::vector<MoveCode> moves(count);
-    for (auto& m : moves) m = MoveCode(code(rng));
+    for (auto& m : moves)
+        m = MoveCode(code(rng));
     return moves;
 }
 
