@@ -6,6 +6,7 @@
 #include "search.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -54,6 +55,41 @@ inline bool advanceCandidate(SearchState* st, uint32_t& length, uint32_t maxMove
     }
 }
 
+// Outcome of trying one first move: go on, found, or stopped.
+enum FirstMoveOutcome {
+    GoOn = 0,
+    Matched = 1,
+    Stopped = 2,
+};
+
+template <MoveCode First, class Test>
+inline int tryFirstMove(SearchState* st, Test& test, uint32_t length, MoveCode from,
+                        MoveCode inverseOfSecond, MoveCode thirdOfTriple) {
+    if (First < from || First == inverseOfSecond || First == thirdOfTriple) return GoOn;
+    st->moves[0] = First;
+    st->candidate[0].store(First, std::memory_order_relaxed);
+    if (!st->running.load(std::memory_order_relaxed)) return Stopped;
+    return test.template matchesWithFirst<First>(length, st->moves) ? Matched : GoOn;
+}
+
+// The first move changes with every candidate. Unrolled over its twelve values, each copy
+// applies a known first move and no dispatch has to guess it; the moves after it stay the same
+// for up to twelve candidates in a row, so their dispatch predicts well.
+template <class Test, MoveCode... Firsts>
+inline int sweepFirstMoves(SearchState* st, Test& test, uint32_t length,
+                           std::integer_sequence<MoveCode, Firsts...>) {
+    const MoveCode* s = st->moves;
+    const MoveCode from = s[0];
+    const MoveCode inverseOfSecond = s[1] ^ 1;
+    const MoveCode thirdOfTriple = s[1] == s[2] ? s[1] : EndOfMoves;
+    int outcome = GoOn;
+    ((outcome = outcome == GoOn
+                    ? tryFirstMove<Firsts>(st, test, length, from, inverseOfSecond, thirdOfTriple)
+                    : outcome),
+     ...);
+    return outcome;
+}
+
 template <class Test>
 uint32_t runCandidateLoop(SearchState* st, Test& test, MoveCode* result, uint32_t maxMoves) {
     MoveCode* s = st->moves;
@@ -70,12 +106,18 @@ uint32_t runCandidateLoop(SearchState* st, Test& test, MoveCode* result, uint32_
     st->currentLength.store(length, std::memory_order_relaxed);
     for (;;) {
         if (!advanceCandidate(st, length, maxMoves)) return 0;
-        if (!st->running.load(std::memory_order_relaxed)) return 0;
-        if (test.matches(length, s)) {
+        // Advancing gave the lowest valid first move for the new rest of the candidate; the
+        // sweep visits its remaining valid values in order, exactly as advancing digit 0 would.
+        const int outcome = sweepFirstMoves(st, test, length,
+                                            std::make_integer_sequence<MoveCode, MoveCodeCount>());
+        if (outcome == Stopped) return 0;
+        if (outcome == Matched) {
             std::memcpy(result, s, length);
             result[length] = EndOfMoves;
             return length;
         }
+        // The next advance carries out of the first move into the rest.
+        s[0] = MoveCodeCount - 1;
     }
 }
 

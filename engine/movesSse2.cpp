@@ -212,32 +212,38 @@ FORCE_INLINE bool sameCube(const Sse2Cube& c, const PackedCube* target) {
     return _mm_cvtsi128_si32(d) == 0;
 }
 
-// In the search the first move changes with every candidate: a single dispatch for all moves
-// would mispredict on nearly every candidate. Each of the first positions gets its own copy of
-// the dispatch, so the predictor sees one steady pattern per position.
-struct Sse2Test {
-    SearchState* st;
-    Sse2Masks masks;
-    bool matches(uint32_t length, const MoveCode* moves) {
-        Sse2Cube c = loadCube(&st->start);
-        applyOne(c, masks, moves[0]);
-        applyOne(c, masks, moves[1]);
-        applyOne(c, masks, moves[2]);
-        if (length > 3) {
-            applyOne(c, masks, moves[3]);
-            if (length > 4) {
-                applyOne(c, masks, moves[4]);
-                if (length > 5) {
-                    applyOne(c, masks, moves[5]);
-                    if (length > 6) {
-                        applyOne(c, masks, moves[6]);
-                        for (uint32_t i = 7; i < length; ++i)
-                            applyOne(c, masks, moves[i]);
-                    }
+// Everything after the first move. Each position gets its own copy of the dispatch, so the
+// predictor sees one steady pattern per position; the state arrives in registers.
+__attribute__((noinline)) bool matchesAfterFirst(__m128i v0, __m128i v1, __m128i v2,
+                                                 const Sse2Masks& masks, const PackedCube* target,
+                                                 uint32_t length, const MoveCode* moves) {
+    Sse2Cube c = {v0, v1, v2};
+    applyOne(c, masks, moves[1]);
+    applyOne(c, masks, moves[2]);
+    if (length > 3) {
+        applyOne(c, masks, moves[3]);
+        if (length > 4) {
+            applyOne(c, masks, moves[4]);
+            if (length > 5) {
+                applyOne(c, masks, moves[5]);
+                if (length > 6) {
+                    applyOne(c, masks, moves[6]);
+                    for (uint32_t i = 7; i < length; ++i)
+                        applyOne(c, masks, moves[i]);
                 }
             }
         }
-        return sameCube(c, &st->target);
+    }
+    return sameCube(c, target);
+}
+
+struct Sse2Test {
+    SearchState* st;
+    Sse2Masks masks;
+    template <MoveCode First> bool matchesWithFirst(uint32_t length, const MoveCode* moves) {
+        Sse2Cube c = loadCube(&st->start);
+        applyOne(c, masks, First);
+        return matchesAfterFirst(c.v0, c.v1, c.v2, masks, &st->target, length, moves);
     }
 };
 

@@ -38,10 +38,36 @@ bool sameState(const PackedCube& a, const PackedCube& b) {
     return diff == 0;
 }
 
+// The first move is known; the moves after it get a call site each, as one shared call site
+// for every position would keep guessing wrong.
+__attribute__((noinline)) bool matchesAfterFirst(SearchState* st, uint32_t length,
+                                                 const MoveCode* moves) {
+    PackedCube* c = &st->scratch;
+    moveRoutines[moves[1]](c);
+    moveRoutines[moves[2]](c);
+    if (length > 3) {
+        moveRoutines[moves[3]](c);
+        if (length > 4) {
+            moveRoutines[moves[4]](c);
+            if (length > 5) {
+                moveRoutines[moves[5]](c);
+                if (length > 6) {
+                    moveRoutines[moves[6]](c);
+                    for (uint32_t i = 7; i < length; ++i)
+                        moveRoutines[moves[i]](c);
+                }
+            }
+        }
+    }
+    return sameState(*c, st->target);
+}
+
 struct GenericTest {
     SearchState* st;
-    bool matches(uint32_t length, const MoveCode* moves) {
-        return candidateMatches(st, length, moves);
+    template <MoveCode First> bool matchesWithFirst(uint32_t length, const MoveCode* moves) {
+        st->scratch = st->start;
+        moveRoutines[First](&st->scratch);
+        return matchesAfterFirst(st, length, moves);
     }
 };
 

@@ -35,7 +35,8 @@ struct CountingTest {
     std::map<uint32_t, Codes> firstOfLength;
     Codes previous;
     bool ordered = true, valid = true;
-    bool matches(uint32_t length, const MoveCode* moves) {
+    template <MoveCode First> bool matchesWithFirst(uint32_t length, const MoveCode* moves) {
+        EXPECT_EQ(First, moves[0]);
         Codes now(moves, moves + length);
         if (!perLength[length]++) firstOfLength[length] = now;
         for (uint32_t i = 0; i + 1 < length; ++i) {
