@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -168,6 +170,33 @@ TEST(FindSequence, PublishedCandidateFollowsTheSearch) {
     EXPECT_EQ(5u, readCandidate(state.get(), seen, 8));
     for (uint32_t i = 0; i < 4; ++i)
         EXPECT_EQ(state->moves[i], seen[i]);
+}
+
+// The progress display reads the length, the digits and the start tick while the search writes
+// them; under the thread sanitizer this shows whether those accesses race.
+TEST(FindSequence, ProgressCanBeReadWhileTheSearchRuns) {
+    for (bool sse2 : {false, true}) {
+        auto state = std::make_unique<SearchState>();
+        state->running = true;
+        MoveCode result[877];
+        const PackedCube target = twistedCorner();
+        std::atomic<bool> started{false}, done{false};
+        uint32_t longest = 0;
+        std::thread reader([&] {
+            MoveCode seen[16];
+            started = true;
+            while (!done.load()) {
+                longest = std::max(longest, readCandidate(state.get(), seen, 16));
+                (void)state->startTick.load(std::memory_order_relaxed);
+            }
+        });
+        while (!started.load())
+            std::this_thread::yield();
+        EXPECT_EQ(0u, findSequence(state.get(), &target, &SolvedCube, result, 6, sse2));
+        done = true;
+        reader.join();
+        EXPECT_GE(longest, 3u);
+    }
 }
 
 // Scrambles of up to five moves: the answer really turns start into target, is no longer than
