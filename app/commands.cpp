@@ -1,0 +1,134 @@
+#include "shell.h"
+#include "resource.h"
+#include "settings.h"
+#include "../cubeview/cubeView.h"
+#include "../engine/notation.h"
+#include "../engine/sequenceStore.h"
+#include "../files/recorder.h"
+
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+// Scratch of the commands, user-interface thread only.
+alignas(16) PackedCube sourceState;
+alignas(16) PackedCube destinationState;
+char sequenceText[SequenceTextSize];
+MoveCode scratchMoves[ScratchMoveCount + 1];
+char optimizedText[3 * ScratchMoveCount + 4];
+
+void fetchState(HWND view, PackedCube* state) {
+    SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(state));
+}
+
+void putState(HWND view, const PackedCube* state) {
+    SendMessageA(view, CCM_SETSTATE, 1, reinterpret_cast<LPARAM>(state));
+}
+
+// Returns the characters read, or -1 when the field could not be read.
+int readSequenceField() {
+    SetLastError(0);
+    const int length = GetWindowTextA(App.sequenceField, sequenceText, SequenceTextRead);
+    if (length == 0 && GetLastError() != 0) return -1;
+    sequenceText[length] = '\0';
+    return length;
+}
+
+void onDefaultSequence() {
+    confirmStopRecording();
+    if (!setCurrentSequence(DefaultSequence, sizeof DefaultSequence, 6)) return;
+    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
+}
+
+void onAssemble(HWND view) {
+    confirmStopRecording();
+    putState(view, &SolvedCube);
+}
+
+void onCopy(HWND from, HWND to) {
+    confirmStopRecording();
+    fetchState(from, &sourceState);
+    putState(to, &sourceState);
+}
+
+void onSwap() {
+    confirmStopRecording();
+    fetchState(App.sourceView, &sourceState);
+    fetchState(App.destinationView, &destinationState);
+    putState(App.sourceView, &destinationState);
+    putState(App.destinationView, &sourceState);
+}
+
+// The source view never changes; an empty field is the empty sequence, a plain copy.
+void onExecute() {
+    confirmStopRecording();
+    const int length = readSequenceField();
+    if (length < 0) return;
+    fetchState(App.sourceView, &sourceState);
+    if (length > 0) {
+        const uint32_t count = parseMoveText(scratchMoves, sequenceText, ScratchMoveCount);
+        if (count == 0) return;
+        executeSequence(scratchMoves, count, &sourceState, useSse2());
+    }
+    putState(App.destinationView, &sourceState);
+}
+
+// Only the field changes: the stored sequence, file name and title stay.
+void onOptimize() {
+    confirmStopRecording();
+    if (readSequenceField() <= 0) return;
+    uint32_t count = parseMoveText(scratchMoves, sequenceText, ScratchMoveCount);
+    if (count == 0) return;
+    count = optimizeMoves(scratchMoves, count);
+    formatMoveText(scratchMoves, optimizedText, count);
+    SetWindowTextA(App.sequenceField, optimizedText);
+}
+
+void onDefaultColoring() {
+    setDefaultColors();
+    for (HWND view : {App.sourceView, App.destinationView})
+        SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
+    InvalidateRect(App.mainWindow, nullptr, TRUE);
+    RedrawWindow(App.mainWindow, nullptr, nullptr,
+                 RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+} // namespace
+
+void onMainCommand(HWND, int id, HWND, UINT code) {
+    if (code != 0) return;
+    switch (id) {
+        case IDM_DEFAULT_SEQUENCE:
+            onDefaultSequence();
+            break;
+        case IDM_SOURCE_ASSEMBLE:
+            onAssemble(App.sourceView);
+            break;
+        case IDM_SOURCE_COPY:
+            onCopy(App.sourceView, App.destinationView);
+            break;
+        case IDM_DEST_ASSEMBLE:
+            onAssemble(App.destinationView);
+            break;
+        case IDM_DEST_COPY:
+            onCopy(App.destinationView, App.sourceView);
+            break;
+        case IDM_EXECUTE_SEQUENCE:
+        case IDC_EXECUTE:
+            onExecute();
+            break;
+        case IDM_OPTIMIZE_SEQUENCE:
+            onOptimize();
+            break;
+        case IDM_SWAP_CUBES:
+            onSwap();
+            break;
+        case IDM_DEFAULT_COLORING:
+            onDefaultColoring();
+            break;
+        case IDM_SAVE_SETTINGS:
+            saveSettings();
+            break;
+    }
+}

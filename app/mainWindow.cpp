@@ -1,0 +1,151 @@
+#include "shell.h"
+#include "resource.h"
+#include "settings.h"
+#include "../cubeview/cubeView.h"
+#include "../engine/runtimeFlags.h"
+#include "../engine/sequenceStore.h"
+#include "../files/recorder.h"
+
+#include <windowsx.h>
+
+Shell App;
+
+namespace {
+
+const char MainClassName[] = "DLGCLASS";
+
+// Enter executes the sequence first; the key then reaches the field as usual.
+LRESULT CALLBACK sequenceFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KEYDOWN && wParam == VK_RETURN)
+        SendMessageA(App.mainWindow, WM_COMMAND, IDM_EXECUTE_SEQUENCE, 0);
+    return CallWindowProcA(App.previousFieldProc, hwnd, msg, wParam, lParam);
+}
+
+// Each view fills its group box's client area but for a 10-pixel border, 20 at the top where
+// the caption runs.
+HWND createViewIn(HWND group) {
+    RECT client;
+    GetClientRect(group, &client);
+    const RECT rect = {10, 20, client.right - 10, client.bottom - 10};
+    HWND view = createCubeView(group, App.instance, &rect);
+    if (view) SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
+    return view;
+}
+
+BOOL onInitDialog(HWND hwnd, HWND, LPARAM) {
+    App.mainWindow = hwnd;
+    App.sourceView = createViewIn(GetDlgItem(hwnd, IDC_SOURCE_GROUP));
+    App.destinationView = createViewIn(GetDlgItem(hwnd, IDC_DEST_GROUP));
+    App.sequenceField = GetDlgItem(hwnd, IDC_SEQUENCE);
+    App.previousFieldProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        App.sequenceField, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sequenceFieldProc)));
+    App.programIcon = LoadIconA(App.instance, MAKEINTRESOURCEA(IDI_APP));
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(App.programIcon));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
+    return TRUE;
+}
+
+void onSetFocus(HWND, HWND) {
+    SetFocus(App.sequenceField);
+}
+
+// While recording, the field is drawn on light yellow.
+HBRUSH onCtlColorEdit(HWND hwnd, HDC dc, HWND control) {
+    if (!(RuntimeFlags & Recording))
+        return reinterpret_cast<HBRUSH>(DefWindowProcA(hwnd, WM_CTLCOLOREDIT,
+                                                       reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(control)));
+    if (App.recordingBrush) DeleteObject(App.recordingBrush);
+    SetBkMode(dc, TRANSPARENT);
+    App.recordingBrush = CreateSolidBrush(RGB(255, 255, 208));
+    return App.recordingBrush;
+}
+
+void onClose(HWND hwnd) {
+    confirmStopRecording();
+    if (App.recordingBrush) DeleteObject(App.recordingBrush);
+    App.recordingBrush = nullptr;
+    DestroyWindow(hwnd);
+}
+
+void onDestroy(HWND) {
+    confirmStopRecording();
+    PostQuitMessage(0);
+}
+
+} // namespace
+
+// The class procedure and the dialog procedure at once; what it does not handle goes to the
+// default window procedure, so the dialog manager adds no keyboard handling of its own.
+LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            return onInitDialog(hwnd, reinterpret_cast<HWND>(wParam), lParam);
+        case WM_COMMAND:
+            // The whole command word matters: a notification from a control is not a command.
+            onMainCommand(hwnd, int(LOWORD(wParam)), reinterpret_cast<HWND>(lParam),
+                          UINT(HIWORD(wParam)));
+            return 0;
+        case WM_SETFOCUS:
+            onSetFocus(hwnd, reinterpret_cast<HWND>(wParam));
+            return 0;
+        case WM_CTLCOLOREDIT:
+            return reinterpret_cast<LRESULT>(onCtlColorEdit(hwnd, reinterpret_cast<HDC>(wParam),
+                                                            reinterpret_cast<HWND>(lParam)));
+        case WM_CLOSE:
+            onClose(hwnd);
+            return 0;
+        case WM_DESTROY:
+            onDestroy(hwnd);
+            return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+ATOM registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wc.lpszClassName = MainClassName;
+    return RegisterClassExA(&wc);
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+    App.instance = instance;
+    App.heap = GetProcessHeap();
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
+                              reinterpret_cast<DLGPROC>(mainWindowProc), 0);
+}
+
+// Defaults, then the registry, then the window; the loop does no dialog keyboard handling, so
+// Enter reaches the sequence field.
+int runMainRoutine(HINSTANCE instance) {
+    setDefaultColors();
+    setDefaultSettings();
+    loadSettings();
+    if (!(RuntimeFlags & Sse2Available)) Settings.flags |= DisableSse2;
+    registerMainWindowClass(instance);
+    int exitCode = 1;
+    if (HWND window = createMainWindow(instance)) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        exitCode = int(msg.wParam);
+    }
+    freeSequenceRecord(&CurrentSequence);
+    freeCommentBuffer(&SequenceComment);
+    freeCommentBuffer(&CubeComment);
+    return exitCode;
+}

@@ -1,0 +1,25 @@
+#include "shell.h"
+#include "../engine/notation.h"
+#include "../engine/runtimeFlags.h"
+#include "settings.h"
+
+#include <vector>
+
+const char ProgramTitle[] = "Morvane's Cube Emulator";
+
+bool useSse2() {
+    return (RuntimeFlags & Sse2Available) && !(Settings.flags & DisableSse2);
+}
+
+// Formats into a buffer sized for the list (3 characters a move at most), so no list can
+// overflow it. The field's change notice follows, as for any other change of its text.
+void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count) {
+    std::vector<char> text(size_t(count) * 3 + 4);
+    formatMoveText(codes, text.data(), count);
+    SetWindowTextA(field, text.data());
+}
+
+void showSequence(HWND field, const MoveCode* codes, uint32_t count) {
+    setFieldToMoves(field, codes, count);
+    SetFocus(field);
+}

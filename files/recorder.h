@@ -1,0 +1,4 @@
+// Recording side turns into the sequence field.
+#pragma once
+
+void confirmStopRecording();
