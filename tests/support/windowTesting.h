@@ -1,0 +1,19 @@
+// Helpers for tests that drive real windows in-process under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include "packedCube.h"
+
+#include <string>
+
+HINSTANCE testInstance();
+void registerProgramClasses();
+void pumpMessages();
+COLORREF pixelAt(HWND window, int x, int y);
+std::string windowText(HWND window);
+PackedCube viewState(HWND view);
+void setViewState(HWND view, const PackedCube& state);
+// A registry key of this process's own, removed with everything below it.
+std::string scratchKeyPath(const char* name);
+void deleteKeyTree(const std::string& path);
