@@ -5,6 +5,7 @@
 #include "../engine/notation.h"
 #include "../engine/sequenceStore.h"
 #include "../files/recorder.h"
+#include "../search/searchJob.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -85,6 +86,11 @@ void onOptimize() {
     SetWindowTextA(App.sequenceField, optimizedText);
 }
 
+void onFindSequence() {
+    confirmStopRecording();
+    startSearch();
+}
+
 void onDefaultColoring() {
     setDefaultColors();
     for (HWND view : {App.sourceView, App.destinationView})
@@ -129,6 +135,9 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             break;
         case IDM_SAVE_SETTINGS:
             saveSettings();
+            break;
+        case IDM_FIND_SEQUENCE:
+            onFindSequence();
             break;
     }
 }

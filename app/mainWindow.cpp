@@ -5,6 +5,9 @@
 #include "../engine/runtimeFlags.h"
 #include "../engine/sequenceStore.h"
 #include "../files/recorder.h"
+#include "../search/searchJob.h"
+
+#include <commctrl.h>
 
 #include <windowsx.h>
 
@@ -98,8 +101,20 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         case WM_DESTROY:
             onDestroy(hwnd);
             return 0;
+        case WM_SEARCH_ACCEPTED:
+            onSearchAccepted(reinterpret_cast<SearchJob*>(lParam));
+            return 0;
+        case WM_SEARCH_FINISHED:
+            onSearchFinished(reinterpret_cast<SearchJob*>(lParam));
+            return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// The progress and trackbar classes of the dialogs must be there before they open.
+void registerCommonControls() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
 }
 
 ATOM registerMainWindowClass(HINSTANCE instance) {
@@ -132,6 +147,7 @@ int runMainRoutine(HINSTANCE instance) {
     setDefaultSettings();
     loadSettings();
     if (!(RuntimeFlags & Sse2Available)) Settings.flags |= DisableSse2;
+    registerCommonControls();
     registerMainWindowClass(instance);
     int exitCode = 1;
     if (HWND window = createMainWindow(instance)) {

@@ -39,3 +39,15 @@
 #define IDM_SAVE_SETTINGS     10055
 #define IDM_HELP              10061
 #define IDM_ABOUT             10062
+
+#define IDD_PROGRESS        5000
+#define IDC_PROGRESS_TITLE  5001
+#define IDC_PROGRESS_BAR    5002
+#define IDC_LENGTH_LABEL    5003
+#define IDC_LENGTH          5004
+#define IDC_CANDIDATE_LABEL 5005
+#define IDC_CANDIDATE       5006
+#define IDC_PAUSE           5007
+#define IDC_ELAPSED         5008
+#define IDC_ELAPSED_LABEL   5009
+#define IDC_ABORT           5010

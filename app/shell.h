@@ -33,6 +33,7 @@ void showSequence(HWND field, const MoveCode* codes, uint32_t count);
 void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count);
 void onMainCommand(HWND hwnd, int id, HWND control, UINT code);
 
+void registerCommonControls();
 ATOM registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance);
 int runMainRoutine(HINSTANCE instance);

@@ -11,6 +11,7 @@ HINSTANCE testInstance() {
 void registerProgramClasses() {
     static bool done = false;
     if (done) return;
+    registerCommonControls();
     registerCubeViewClass(testInstance());
     registerMainWindowClass(testInstance());
     done = true;

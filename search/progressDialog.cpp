@@ -1,0 +1,143 @@
+#include "searchJob.h"
+#include "../app/resource.h"
+#include "../app/settings.h"
+#include "../app/shell.h"
+#include "../engine/notation.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// Asks the dialog to close itself: only the thread that made a window may destroy it.
+const UINT ProgressCloseMessage = WM_APP + 10;
+
+SearchJob* jobOf(HWND dialog) {
+    return reinterpret_cast<SearchJob*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void startTimers(HWND dialog) {
+    SetTimer(dialog, UpdateTimerId, Settings.updateInterval, nullptr);
+    SetTimer(dialog, ActivityTimerId, ActivityPeriod, nullptr);
+}
+
+void stopTimers(HWND dialog) {
+    KillTimer(dialog, UpdateTimerId);
+    KillTimer(dialog, ActivityTimerId);
+}
+
+BOOL onInitDialog(HWND dialog, SearchJob* job) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(job));
+    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
+    startTimers(dialog);
+    updateProgress(dialog, job);
+    return TRUE;
+}
+
+// The bar only shows that the search is alive: one sweep every 25 seconds.
+void onTimer(HWND dialog, SearchJob* job, UINT_PTR id) {
+    if (!job->search.running.load() || job->updating) return;
+    if (id == UpdateTimerId) {
+        job->updating = true;
+        updateProgress(dialog, job);
+        job->updating = false;
+    } else if (id == ActivityTimerId) {
+        HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+        SendMessageA(bar, PBM_STEPIT, 0, 0);
+        if (SendMessageA(bar, PBM_GETPOS, 0, 0) >= 100) SendMessageA(bar, PBM_SETPOS, 0, 0);
+    }
+}
+
+// Moving the start tick forward by the pause keeps paused time out of every elapsed figure.
+void leavePause(SearchJob* job) {
+    job->search.startTick = GetTickCount() - job->pausedElapsed;
+    ResumeThread(job->thread);
+    job->paused = false;
+}
+
+void onPauseRestart(HWND dialog, SearchJob* job) {
+    if (!job->paused) {
+        job->pausedElapsed = elapsedSince(job->search.startTick.load());
+        stopTimers(dialog);
+        SuspendThread(job->thread);
+        job->paused = true;
+        SetDlgItemTextA(dialog, IDC_PAUSE, "Restart");
+    } else {
+        leavePause(job);
+        startTimers(dialog);
+        SetDlgItemTextA(dialog, IDC_PAUSE, "Pause");
+    }
+}
+
+// The search sees the cleared flag at its next candidate and reports from its own thread.
+void onAbort(HWND dialog, SearchJob* job) {
+    stopTimers(dialog);
+    if (job->paused) leavePause(job);
+    closeProgressDialog(job);
+    job->search.running = false;
+}
+
+INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) return onInitDialog(dialog, reinterpret_cast<SearchJob*>(lParam));
+    SearchJob* job = jobOf(dialog);
+    if (!job) return FALSE;
+    switch (msg) {
+        case WM_TIMER:
+            onTimer(dialog, job, wParam);
+            return TRUE;
+        case WM_COMMAND:
+            if (wParam == MAKEWPARAM(IDC_PAUSE, BN_CLICKED)) onPauseRestart(dialog, job);
+            if (wParam == MAKEWPARAM(IDC_ABORT, BN_CLICKED)) onAbort(dialog, job);
+            return TRUE;
+        case WM_CLOSE:
+            onAbort(dialog, job);
+            return TRUE;
+        case ProgressCloseMessage:
+            stopTimers(dialog);
+            SetWindowLongPtrA(dialog, DWLP_USER, 0);
+            DestroyWindow(dialog);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+HWND createProgressDialog(SearchJob* job) {
+    HWND dialog = CreateDialogParamA(App.instance, MAKEINTRESOURCEA(IDD_PROGRESS), App.mainWindow,
+                                     progressDialogProc, reinterpret_cast<LPARAM>(job));
+    if (dialog) {
+        ShowWindow(dialog, SW_SHOWNORMAL);
+        UpdateWindow(dialog);
+    }
+    return dialog;
+}
+
+// Either thread may close, in any order: whoever takes the handle first does it, once.
+void closeProgressDialog(SearchJob* job) {
+    HWND dialog = job->progressDialog.exchange(nullptr);
+    if (dialog) SendMessageA(dialog, ProgressCloseMessage, 0, 0);
+}
+
+void updateProgress(HWND dialog, SearchJob* job) {
+    const uint32_t length = job->search.currentLength.load(std::memory_order_relaxed);
+    uint32_t elapsed = 0;
+    static char text[3 * MaxExecuteMoves + 4];
+    if (length == 0) {
+        text[0] = '\0';
+    } else {
+        MoveCode codes[MaxExecuteMoves + 1];
+        const uint32_t n = readCandidate(&job->search, codes, MaxExecuteMoves);
+        codes[n] = EndOfMoves;
+        formatMoveText(codes, text, n);
+        elapsed = elapsedSince(job->search.startTick.load());
+    }
+    SetDlgItemTextA(dialog, IDC_CANDIDATE, text);
+    char elapsedText[ElapsedTextSize];
+    formatElapsed(elapsed, elapsedText);
+    SetDlgItemTextA(dialog, IDC_ELAPSED, elapsedText);
+    SetDlgItemInt(dialog, IDC_LENGTH, length, FALSE);
+}

@@ -1,0 +1,143 @@
+#include "searchJob.h"
+#include "../app/settings.h"
+#include "../app/shell.h"
+#include "../cubeview/cubeView.h"
+#include "../engine/notation.h"
+#include "../engine/sequenceStore.h"
+
+#include <cstdio>
+#include <cstring>
+#include <malloc.h>
+#include <new>
+
+MessageBoxFunction showMessageBox = MessageBoxA;
+SearchJob* ActiveJob = nullptr;
+
+namespace {
+
+// The runtime's operator new aligns to 8 bytes only; the cubes inside want 16.
+SearchJob* newJob() {
+    void* block = _aligned_malloc(sizeof(SearchJob), 16);
+    return block ? new (block) SearchJob() : nullptr;
+}
+
+void freeJob(SearchJob* job) {
+    job->~SearchJob();
+    _aligned_free(job);
+}
+
+// After this the thread touches nothing of the job: the main window releases it while the
+// thread waits in SendMessage, and the thread then only returns.
+DWORD WINAPI searchThreadEntry(LPVOID parameter) {
+    SearchJob* job = static_cast<SearchJob*>(parameter);
+    searchThreadMain(job);
+    SendMessageA(App.mainWindow, WM_SEARCH_FINISHED, 0, reinterpret_cast<LPARAM>(job));
+    return 0;
+}
+
+int priorityOf(uint32_t index) {
+    return Priorities[index < PriorityCount ? index : IdlePriorityIndex].threadPriority;
+}
+
+} // namespace
+
+uint32_t elapsedSince(uint32_t startTick) {
+    return startTick ? GetTickCount() - startTick : 0;
+}
+
+void formatElapsed(uint32_t t, char* text) {
+    std::snprintf(
+        text, ElapsedTextSize, "%lu hours; %02lu minutes; %02lu seconds; %03lu milliseconds",
+        static_cast<unsigned long>(t / 3600000), static_cast<unsigned long>(t / 60000 % 60),
+        static_cast<unsigned long>(t / 1000 % 60), static_cast<unsigned long>(t % 1000));
+}
+
+// Both cubes are copied before anything starts, so the user may go on editing the views.
+void startSearch() {
+    if (ActiveJob && ActiveJob->search.running.load()) return;
+    SearchJob* job = newJob();
+    if (!job) return;
+    SendMessageA(App.sourceView, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&job->source));
+    SendMessageA(App.destinationView, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&job->destination));
+    job->maxMoves = Settings.maxMoves;
+    job->useSse2 = useSse2();
+
+    if (Settings.flags & DisableThreadedSearch) {
+        ActiveJob = job;
+        job->search.running = true;
+        EnableWindow(App.mainWindow, FALSE);
+        job->progressDialog = createProgressDialog(job);
+        searchThreadMain(job);
+        onSearchFinished(job);
+        EnableWindow(App.mainWindow, TRUE);
+        return;
+    }
+    job->thread = CreateThread(nullptr, 0, searchThreadEntry, job, CREATE_SUSPENDED, nullptr);
+    if (!job->thread) {
+        freeJob(job);
+        return;
+    }
+    if (!SetThreadPriority(job->thread, priorityOf(Settings.priorityIndex))) {
+        // With the running flag clear the thread ends at once and its job is released.
+        ResumeThread(job->thread);
+        return;
+    }
+    ActiveJob = job;
+    job->search.running = true;
+    job->progressDialog = createProgressDialog(job);
+    ResumeThread(job->thread);
+}
+
+void searchThreadMain(SearchJob* job) {
+    if (!job->search.running.load()) return;
+    const uint32_t length = findSequence(&job->search, &job->destination, &job->source, job->result,
+                                         job->maxMoves, job->useSse2);
+    job->search.running = false;
+    const uint32_t elapsed = elapsedSince(job->search.startTick.load());
+    job->search.startTick = 0;
+    closeProgressDialog(job);
+    reportResult(job, length, elapsed);
+    closeProgressDialog(job);
+    job->search.currentLength = 0;
+}
+
+// Shows at most the first 120 moves, but an accepted result stores them all.
+void reportResult(SearchJob* job, uint32_t length, uint32_t elapsed) {
+    char elapsedText[ElapsedTextSize];
+    formatElapsed(elapsed, elapsedText);
+    char message[1024];
+    if (length == 0) {
+        std::snprintf(message, sizeof message,
+                      "No sequence was found for current limit of moves (%lu).\r\nTime elapsed: "
+                      "%s\r\nYou can try to encrease \"Maximum amount of moves\" in Options "
+                      "Dialog.",
+                      static_cast<unsigned long>(job->maxMoves), elapsedText);
+        showMessageBox(App.mainWindow, message, ProgramTitle, MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    char movesText[3 * MaxShownMoves + 4];
+    formatMoveText(job->result, movesText, length < MaxShownMoves ? length : MaxShownMoves);
+    std::snprintf(message, sizeof message,
+                  "The required sequence was found.\r\nTime elapsed: %s\r\nLength of the "
+                  "sequence: %lu moves.\r\nSequence string (max first 120 chars shown):\r\n%s\r\n"
+                  "Press OK to accept the sequence or Cancel to discard results.",
+                  elapsedText, static_cast<unsigned long>(length), movesText);
+    if (showMessageBox(App.mainWindow, message, ProgramTitle, MB_ICONEXCLAMATION | MB_OKCANCEL) !=
+        IDOK)
+        return;
+    job->resultLength = length;
+    SendMessageA(App.mainWindow, WM_SEARCH_ACCEPTED, 0, reinterpret_cast<LPARAM>(job));
+}
+
+// On the user-interface thread, which owns the stored sequence and the field. A result of 876
+// moves does not fit and changes nothing.
+void onSearchAccepted(SearchJob* job) {
+    if (!setCurrentSequence(job->result, sizeof job->result, job->resultLength)) return;
+    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
+}
+
+void onSearchFinished(SearchJob* job) {
+    if (job->thread) CloseHandle(job->thread);
+    if (ActiveJob == job) ActiveJob = nullptr;
+    freeJob(job);
+}
