@@ -1,0 +1,15 @@
+// Little-endian fields of the file formats, read and written one byte at a time.
+#pragma once
+
+#include <cstdint>
+
+inline uint32_t readU32le(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+inline void writeU32le(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
