@@ -8,7 +8,9 @@ namespace {
 const uint8_t SequenceMagic[4] = {'C', 'S', 'Q', 'F'};
 
 // The comment starts at the next multiple of 16 strictly above the end of the moves.
-uint32_t commentOffsetAfter(uint32_t moveCount) { return ((32 + moveCount) & ~15u) + 16; }
+uint32_t commentOffsetAfter(uint32_t moveCount) {
+    return ((32 + moveCount) & ~15u) + 16;
+}
 
 } // namespace
 

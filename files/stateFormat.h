@@ -7,8 +7,8 @@
 #include <vector>
 
 struct StateFileParts {
-    const uint8_t* colors; // 24 bytes, or null
-    const uint8_t* state;  // 48 bytes
+    const uint8_t* colors;  // 24 bytes, or null
+    const uint8_t* state;   // 48 bytes
     const uint8_t* comment; // null when absent or outside the file
     uint32_t commentLength;
 };
