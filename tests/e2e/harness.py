@@ -13,8 +13,11 @@ inspector program what the windows are. A scenario is a function taking the sess
     if __name__ == "__main__":
         sys.exit(harness.main(scenario))
 
-Every action and wait goes to trace.txt in the scenario's output folder; on failure the folder
-keeps a screenshot and the window list. Standard library only.
+A new scenario is a new tests/e2e/test_NAME.py like that: ctest lists it as e2e.NAME after the
+next build, and it runs by itself too (python3 tests/e2e/test_NAME.py --keep; --help for the
+paths). Every action and wait goes to trace.txt in build/e2e/NAME/ with the time since the start;
+on failure that folder keeps a screenshot and the window list, with --keep the screenshots stay
+anyway. Standard library only.
 """
 
 import argparse
@@ -338,11 +341,17 @@ class Session:
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         self._lock = open(self.prefix + ".lock", "w")
         deadline = time.monotonic() + 120
+        waiting = False
         while True:
             try:
                 fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                if waiting:
+                    self.trace("prefix free")
                 return
             except BlockingIOError:
+                if not waiting:
+                    self.trace(f"waiting for another session to leave {self.prefix}")
+                    waiting = True
                 if time.monotonic() > deadline:
                     raise Failure(f"{self.prefix} stayed in use by another session")
                 time.sleep(0.2)
