@@ -3,8 +3,11 @@
 #include "settings.h"
 #include "../cubeview/cubeView.h"
 #include "../engine/notation.h"
+#include "../engine/runtimeFlags.h"
 #include "../engine/sequenceStore.h"
 #include "../files/recorder.h"
+#include "../files/sequenceFile.h"
+#include "../files/stateFile.h"
 #include "../search/searchJob.h"
 
 #include <cstring>
@@ -100,11 +103,58 @@ void onDefaultColoring() {
                  RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+// Every command but the recording ones and the settings asks first whether to stop recording.
+void guarded(void (*action)()) {
+    confirmStopRecording();
+    action();
+}
+
 } // namespace
 
 void onMainCommand(HWND, int id, HWND, UINT code) {
+    // Typing, pasting and other commands' changes of the field, but not the recorder's own.
+    if (id == IDC_SEQUENCE && code == EN_CHANGE) {
+        if (!(RuntimeFlags & RecorderWriting)) confirmStopRecording();
+        return;
+    }
     if (code != 0) return;
     switch (id) {
+        case IDM_LOAD_SEQUENCE:
+            guarded(onLoadSequence);
+            break;
+        case IDM_SAVE_SEQUENCE:
+            guarded([] { saveSequence(false, true); });
+            break;
+        case IDM_SAVE_SEQUENCE_AS:
+            guarded([] { saveSequence(true, true); });
+            break;
+        case IDM_CLEAR_SEQUENCE:
+            guarded(clearSequence);
+            break;
+        case IDM_RECORD_SEQUENCE:
+            startRecording();
+            break;
+        case IDM_STOP_RECORDING:
+            confirmStopRecording();
+            break;
+        case IDM_SOURCE_LOAD:
+            guarded([] { onLoadCube(true); });
+            break;
+        case IDM_SOURCE_SAVE:
+            guarded([] { onSaveCube(true, false); });
+            break;
+        case IDM_SOURCE_SAVE_AS:
+            guarded([] { onSaveCube(true, true); });
+            break;
+        case IDM_DEST_LOAD:
+            guarded([] { onLoadCube(false); });
+            break;
+        case IDM_DEST_SAVE:
+            guarded([] { onSaveCube(false, false); });
+            break;
+        case IDM_DEST_SAVE_AS:
+            guarded([] { onSaveCube(false, true); });
+            break;
         case IDM_DEFAULT_SEQUENCE:
             onDefaultSequence();
             break;

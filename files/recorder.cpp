@@ -1,7 +1,78 @@
 #include "recorder.h"
+#include "sequenceFile.h"
+#include "../app/messageBox.h"
+#include "../app/shell.h"
+#include "../engine/notation.h"
 #include "../engine/runtimeFlags.h"
+#include "../engine/sequenceStore.h"
 
-// Nothing to ask unless a recording is running; Record Sequence is what starts one.
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char ViewSideLetters[] = "FRBLTU";
+
+void stopRecording() {
+    RuntimeFlags &= uint8_t(~Recording);
+    InvalidateRect(App.sequenceField, nullptr, TRUE);
+    UpdateWindow(App.sequenceField);
+}
+
+} // namespace
+
+void startRecording() {
+    if (RuntimeFlags & Recording) return;
+    clearSequence();
+    RuntimeFlags |= Recording;
+    InvalidateRect(App.sequenceField, nullptr, TRUE);
+}
+
+// The field is rewritten from the stored codes each time, so the recorded text is always
+// canonical. The whole field is read: a limit below the longest canonical text would drop
+// recorded moves.
+void recordMove(HWND view, int side, bool counterClockwise, bool halfTurn) {
+    if (!(RuntimeFlags & Recording) || view != App.destinationView) return;
+    if (side < 0 || side > 5) return;
+    const int length = GetWindowTextLengthA(App.sequenceField);
+    std::vector<char> text(size_t(length) + 8, '\0');
+    SetLastError(0);
+    const int read = GetWindowTextA(App.sequenceField, text.data(), length + 1);
+    if (read == 0 && GetLastError() != 0) {
+        confirmStopRecording();
+        return;
+    }
+    RuntimeFlags |= RecorderWriting;
+    char* end = text.data() + read;
+    if (read > 0) *end++ = ',';
+    *end++ = ViewSideLetters[side];
+    if (counterClockwise)
+        *end++ = '\'';
+    else if (halfTurn)
+        *end++ = '"';
+    *end = '\0';
+    MoveCode codes[ScratchMoveCount + 1];
+    const uint32_t count = parseMoveText(codes, text.data(), ScratchMoveCount);
+    setCurrentSequence(codes, sizeof codes, count);
+    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
+    RuntimeFlags &= uint8_t(~RecorderWriting);
+}
+
+// The caller goes on with its own action whatever the answer.
 void confirmStopRecording() {
     if (!(RuntimeFlags & Recording)) return;
+    const int answer = showMessageBox(
+        App.mainWindow,
+        "Sequence recording is about to be stopped.\r\n"
+        "Would you like to save recorded sequence?\r\n"
+        "Press \"Yes\" to stop sequence recording and save current sequence to file.\r\n"
+        "Press \"No\" to stop sequence recording and discard current sequence.\r\n"
+        "Press \"Cancel\" to continue recording.",
+        ProgramTitle, MB_YESNOCANCEL);
+    if (answer == IDYES) {
+        saveSequence(false, false);
+        stopRecording();
+    } else if (answer == IDNO) {
+        stopRecording();
+    }
 }

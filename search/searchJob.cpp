@@ -10,7 +10,6 @@
 #include <malloc.h>
 #include <new>
 
-MessageBoxFunction showMessageBox = MessageBoxA;
 SearchJob* ActiveJob = nullptr;
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "../app/messageBox.h"
 #include "../engine/search.h"
 
 #include <atomic>
@@ -36,10 +37,6 @@ struct SearchJob {
     HANDLE thread;
     std::atomic<HWND> progressDialog;
 };
-
-// How the report is shown; tests put their own answerer here.
-using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
-extern MessageBoxFunction showMessageBox;
 
 extern SearchJob* ActiveJob;
 

@@ -1,0 +1,3 @@
+#include "messageBox.h"
+
+MessageBoxFunction showMessageBox = MessageBoxA;

@@ -1,0 +1,28 @@
+// The common open and save dialogs, and what the window shows of a chosen file.
+#pragma once
+
+#include <windows.h>
+
+enum : DWORD {
+    RememberedNameSize = 512,
+    // The dialogs are told the buffer holds 511 characters.
+    DialogNameSize = 511,
+};
+
+struct FileKind {
+    const char* filter; // caption and pattern, each NUL-terminated, then an empty string
+    const char* defaultExtension;
+};
+
+extern const FileKind SequenceFiles;
+extern const FileKind CubeStateFiles;
+
+bool chooseOpenFile(HWND owner, char* path, const char* title, const FileKind& kind);
+bool chooseSaveFile(HWND owner, char* path, const char* title, const FileKind& kind);
+
+// What the commands call; tests answer the dialogs by putting their own choosers here.
+using FileChooser = bool (*)(HWND owner, char* path, const char* title, const FileKind& kind);
+extern FileChooser openFileChooser;
+extern FileChooser saveFileChooser;
+const char* fileNamePart(const char* path, size_t limit);
+void setTitleFromFile(HWND window, const char* path);

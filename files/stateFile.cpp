@@ -1,0 +1,98 @@
+#include "stateFile.h"
+#include "fileDialogs.h"
+#include "fileIo.h"
+#include "stateFormat.h"
+#include "../app/resource.h"
+#include "../app/settings.h"
+#include "../app/shell.h"
+#include "../cubeview/cubeView.h"
+#include "../engine/sequenceStore.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+char SourceCubeFileName[RememberedNameSize];
+char DestinationCubeFileName[RememberedNameSize];
+
+// Only the source cube carries colours and comment; its colours come straight from the view.
+int writeCubeStateFile(const char* path, HWND view) {
+    const bool source = view == App.sourceView;
+    PackedCube state;
+    SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    const void* colors = source ? viewOf(view)->sideColors : nullptr;
+    const char* comment = source ? CubeComment.text : nullptr;
+    return writeWholeFile(path, buildStateFile(colors, state, comment)) ? 1 : 0;
+}
+
+// The whole file is checked before anything is applied, so a rejected file changes nothing.
+int readCubeStateFile(const char* path, HWND view) {
+    const bool source = view == App.sourceView;
+    std::vector<uint8_t> bytes;
+    StateFileParts parts;
+    if (!readWholeFile(path, &bytes) || !parseStateFile(bytes.data(), bytes.size(), &parts))
+        return 0;
+    if (source && parts.colors) {
+        std::memcpy(SideColors.colors, parts.colors, 6 * sizeof(uint32_t));
+        SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
+    }
+    PackedCube state;
+    std::memcpy(state.bytes, parts.state, sizeof state.bytes);
+    SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    if (source && parts.comment) {
+        std::vector<char> text(size_t(parts.commentLength) + 1, '\0');
+        std::memcpy(text.data(), parts.comment, parts.commentLength);
+        setCommentText(&CubeComment, text.data(), parts.commentLength);
+    }
+    InvalidateRect(view, nullptr, TRUE);
+    UpdateWindow(view);
+    return 1;
+}
+
+namespace {
+
+char* rememberedName(bool source) {
+    return source ? SourceCubeFileName : DestinationCubeFileName;
+}
+
+HWND viewFor(bool source) {
+    return source ? App.sourceView : App.destinationView;
+}
+
+void updateFrameCaption(bool source) {
+    const char* name = fileNamePart(rememberedName(source), DialogNameSize);
+    if (!name) return;
+    char caption[RememberedNameSize + 32];
+    std::snprintf(caption, sizeof caption, "%s - %s", source ? "Source Cube" : "Destination Cube",
+                  name);
+    SetDlgItemTextA(App.mainWindow, source ? IDC_SOURCE_GROUP : IDC_DEST_GROUP, caption);
+}
+
+} // namespace
+
+// As with sequences, a name chosen for a load or save that fails is not kept.
+void onLoadCube(bool source) {
+    char* name = rememberedName(source);
+    char previous[RememberedNameSize];
+    std::memcpy(previous, name, sizeof previous);
+    if (!openFileChooser(App.mainWindow, name, "Open Cube State File", CubeStateFiles)) return;
+    if (!readCubeStateFile(name, viewFor(source))) {
+        std::memcpy(name, previous, sizeof previous);
+        return;
+    }
+    updateFrameCaption(source);
+}
+
+void onSaveCube(bool source, bool alwaysAsk) {
+    char* name = rememberedName(source);
+    char previous[RememberedNameSize];
+    std::memcpy(previous, name, sizeof previous);
+    if (alwaysAsk || name[0] == '\0') {
+        if (!saveFileChooser(App.mainWindow, name, "Save Cube State File", CubeStateFiles)) return;
+    }
+    if (!writeCubeStateFile(name, viewFor(source))) {
+        std::memcpy(name, previous, sizeof previous);
+        return;
+    }
+    updateFrameCaption(source);
+}
