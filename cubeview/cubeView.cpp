@@ -61,6 +61,7 @@ BOOL onCreate(HWND hwnd, LPCREATESTRUCTA) {
     std::memcpy(v->sideColors, DefaultSideColors, sizeof v->sideColors);
     v->leftDownPoint = v->leftUpPoint = v->rightDownPoint = v->rightUpPoint = 0xFFFFFFFFu;
     createSquareRegions(v);
+    createViewMenus(v);
     return TRUE;
 }
 
@@ -127,12 +128,19 @@ LRESULT CALLBACK cubeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_LBUTTONUP:
             viewOf(hwnd)->leftUpPoint = uint32_t(lParam);
+            onButtonUp(hwnd, UINT(wParam), uint32_t(lParam), false);
             return 0;
         case WM_RBUTTONDOWN:
             viewOf(hwnd)->rightDownPoint = uint32_t(lParam);
             return 0;
         case WM_RBUTTONUP:
             viewOf(hwnd)->rightUpPoint = uint32_t(lParam);
+            onButtonUp(hwnd, UINT(wParam), uint32_t(lParam), true);
+            return 0;
+        case WM_COMMAND:
+            // Only the whole word: the menu commands come with notification code 0.
+            if (wParam >= RotateCubeletCw && wParam <= InformationLine)
+                onMenuCommand(hwnd, int(wParam));
             return 0;
         case CCM_GETCOLORS:
             return onGetColors(hwnd, reinterpret_cast<COLORREF*>(lParam));

@@ -42,6 +42,17 @@ struct CubeView {
     POINT gridPoints[2][29];
 };
 
+// The views' own context-menu commands.
+enum {
+    RotateCubeletCw = 3000,
+    RotateCubeletCcw = 3001,
+    MoveCubeletCommand = 3002,
+    RotateSideCw = 3003,
+    RotateSideCcw = 3004,
+    SetSideColor = 3005,
+    InformationLine = 3006,
+};
+
 extern const char CubeViewClassName[];
 
 ATOM registerCubeViewClass(HINSTANCE instance);
@@ -49,3 +60,14 @@ HWND createCubeView(HWND parent, HINSTANCE instance, const RECT* rect);
 CubeView* viewOf(HWND view);
 int squareAtPoint(const CubeView* view, int x, int y);
 void paintCubeView(HWND view);
+void repaintView(HWND view);
+
+bool onButtonUp(HWND view, UINT keyFlags, uint32_t releasePoint, bool right);
+bool turnSideByDrag(HWND view, int from, int to);
+bool rotateCubelet(HWND view, int square, bool clockwise);
+bool moveCubelet(HWND view, int from, int to);
+
+void createViewMenus(CubeView* view);
+void formatInformationLine(int square, char* text, size_t size);
+void showSquareMenu(HWND view, int square);
+void onMenuCommand(HWND view, int id);
