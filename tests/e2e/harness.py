@@ -361,13 +361,13 @@ class Session:
         read_end, write_end = os.pipe()
         # Xvfb picks a free display itself and writes its number to the pipe when ready, so
         # there is no race with other servers starting on this machine.
-        self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nocursor", "-fbdir", self._fbdir,
-             "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.out_dir, "xvfb.log"), "wb"),
-            preexec_fn=_die_with_parent)
+        with open(os.path.join(self.out_dir, "xvfb.log"), "wb") as log:
+            self._xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                 f"{SCREEN[0]}x{SCREEN[1]}x24", "-nocursor", "-fbdir", self._fbdir,
+                 "-nolisten", "tcp"],
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                stderr=log, preexec_fn=_die_with_parent)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 10
@@ -384,10 +384,13 @@ class Session:
         self.trace(f"Xvfb on {self.display}")
 
     def _ensure_prefix(self):
-        if os.path.exists(os.path.join(self.prefix, "system.reg")):
+        # The marker comes last, so a creation cut short is started over, not half used.
+        ready = os.path.join(self.prefix, ".e2e-ready")
+        if os.path.exists(ready):
             return
         self.trace(f"creating the Wine prefix {self.prefix}")
-        os.makedirs(self.prefix, exist_ok=True)
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        os.makedirs(self.prefix)
         log = os.path.join(self.out_dir, "wineboot.log")
         with open(log, "ab") as out:
             subprocess.run(["wineboot", "-i"], env=self.env, stdout=out, stderr=out,
@@ -398,6 +401,7 @@ class Session:
                            env=self.env, stdout=out, stderr=out, stdin=subprocess.DEVNULL,
                            timeout=60, check=True)
         self._wineserver("-w", timeout=60)
+        open(ready, "w").close()
         self.trace("prefix ready")
 
     def _wineserver(self, option, timeout=15):
