@@ -127,17 +127,6 @@ TEST(FindSequence, MoveLimitBoundsTheSearch) {
     EXPECT_EQ(3u, findSequence(state.get(), &threeAway, &SolvedCube, result, 3, true));
 }
 
-// One corner turned in place: no sequence of any length reaches it.
-PackedCube twistedCorner() {
-    PackedCube c = SolvedCube;
-    const int a = squareIndex("F0"), b = squareIndex("L2"), t = squareIndex("T6");
-    const uint8_t keep = c.bytes[a];
-    c.bytes[a] = c.bytes[b];
-    c.bytes[b] = c.bytes[t];
-    c.bytes[t] = keep;
-    return c;
-}
-
 TEST(FindSequence, StopsWhenRunningIsCleared) {
     for (bool sse2 : {false, true}) {
         auto state = std::make_unique<SearchState>();

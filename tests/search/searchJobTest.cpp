@@ -47,16 +47,6 @@ template <class Condition> bool waitFor(Condition done, DWORD milliseconds = 200
     return true;
 }
 
-PackedCube twistedCorner() {
-    PackedCube c = SolvedCube;
-    const int f0 = squareIndex("F0"), l2 = squareIndex("L2"), t6 = squareIndex("T6");
-    const uint8_t keep = c.bytes[f0];
-    c.bytes[f0] = c.bytes[l2];
-    c.bytes[l2] = c.bytes[t6];
-    c.bytes[t6] = keep;
-    return c;
-}
-
 struct FindSequence : ::testing::Test {
     HWND window = nullptr;
     Answerer answers;

@@ -37,3 +37,15 @@ inline int squareIndex(const char* name) {
     const char* sides = "FRBLTU";
     return 8 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
 }
+
+// One corner turned in place: no sequence of moves reaches it, so a search sweeps every
+// candidate up to its limit.
+inline PackedCube twistedCorner() {
+    PackedCube c = SolvedCube;
+    const int f0 = squareIndex("F0"), l2 = squareIndex("L2"), t6 = squareIndex("T6");
+    const uint8_t keep = c.bytes[f0];
+    c.bytes[f0] = c.bytes[l2];
+    c.bytes[l2] = c.bytes[t6];
+    c.bytes[t6] = keep;
+    return c;
+}
