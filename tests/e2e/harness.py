@@ -559,6 +559,38 @@ class Session:
             return None
         return self.wait_until("a message box", probe, timeout)
 
+    def wait_for_gone(self, window, timeout=10):
+        """Waits until that window (by handle) is closed or hidden."""
+        def probe():
+            return not any(w.handle == window.handle and visible(w) for w in self.windows())
+        self.wait_until(f"window {window.text!r} to close", probe, timeout)
+
+    def button(self, top, caption):
+        """The button captioned caption (without its '&') inside top."""
+        buttons = [w for w in self.children(top) if w.cls == "Button"]
+        for w in buttons:
+            if _plain(w.text) == caption:
+                return w
+        raise Failure(f"no button {caption!r} in {top.text!r}: "
+                      f"{[_plain(w.text) for w in buttons]}")
+
+    def click_button(self, top, caption):
+        w = self.button(top, caption)
+        self.trace(f"click button {caption!r} of {top.text!r}")
+        self.click(*centre(w.rect))
+
+    def answer_message_box(self, caption, starts_with=None, timeout=10):
+        """Waits for a message box, checks how its text begins, clicks the button with that
+        caption and waits for the box to close; returns the box's text."""
+        box, text, buttons = self.message_box(timeout)
+        self.trace(f"message box {box.text!r}: {text!r}, buttons {buttons}")
+        if starts_with is not None and not text.startswith(starts_with):
+            raise Failure(f"the message box reads {text!r}, expected it to start with "
+                          f"{starts_with!r}")
+        self.click_button(box, caption)
+        self.wait_for_gone(box)
+        return text
+
     # --- Input
 
     def xdotool(self, *args, capture=False):
