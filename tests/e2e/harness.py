@@ -45,6 +45,8 @@ DESTINATION_GROUP_ID = 1002
 SEQUENCE_FIELD_ID = 1003
 EXECUTE_BUTTON_ID = 1004
 MESSAGE_TEXT_ID = 0xFFFF
+# The file name box of the common Open and Save dialogs (cmb13; its edit carries the same id).
+FILE_NAME_ID = 0x47C
 
 # Side colours as the program paints them by default, as (r, g, b), in "FRBLTU" order.
 DEFAULT_COLORS = (
@@ -590,6 +592,69 @@ class Session:
         self.click_button(box, caption)
         self.wait_for_gone(box)
         return text
+
+    def choose_file(self, title, path, answer="Yes", prompts=None, timeout=15):
+        """In the Open or Save dialog with that title, types the Windows form of path into the
+        file name box and presses Enter; a question that follows (create the file? replace
+        it?) is answered with the button captioned answer. prompts, when given, is how many
+        questions must come, or a tuple of words each question in turn must contain. Returns
+        their texts."""
+        dialog = self.wait_for_window(title, cls="#32770", timeout=timeout)
+        name = self.windows_path(path)
+
+        def file_name_box():
+            for w in self.children(dialog):
+                if w.cls == "Edit" and w.id == FILE_NAME_ID and visible(w):
+                    return w
+            return None
+        box = self.wait_until(f"the file name box of {title!r}", file_name_box, timeout=5)
+        self.trace(f"file dialog {title!r}: {name}")
+        self.click(*centre(box.rect))
+        self.press("End", "shift+Home", "BackSpace")
+        self.type_text(name)
+
+        def typed():
+            seen = next((w.text for w in self.children(dialog) if w.handle == box.handle), None)
+            if seen != name:
+                raise Failure(f"it reads {seen!r}")
+            return True
+        self.wait_until("the file name typed", typed, timeout=5)
+        self.press("Return")
+
+        questions = []
+
+        def next_step():
+            windows = self.windows()
+            for top in windows:
+                if top.depth != 0 or not visible(top) or top.cls != "#32770":
+                    continue
+                inner = self.children(top, windows)
+                texts = [w.text for w in inner if w.id == MESSAGE_TEXT_ID]
+                if texts and top.handle != dialog.handle:
+                    return ("question", top, texts[0])
+            if not any(w.handle == dialog.handle and visible(w) for w in windows):
+                return ("closed", None, None)
+            return None
+        while True:
+            step, box_window, text = self.wait_until(
+                f"{title!r} to close or ask a question", next_step, timeout=timeout)
+            if step == "closed":
+                break
+            self.trace(f"question {box_window.text!r}: {text!r}")
+            questions.append(text)
+            if len(questions) > 3:
+                raise Failure(f"{title!r} keeps asking: {questions}")
+            self.click_button(box_window, answer)
+            self.wait_for_gone(box_window)
+        if isinstance(prompts, int) and len(questions) != prompts:
+            raise Failure(f"{title!r} asked {len(questions)} questions, not {prompts}: "
+                          f"{questions}")
+        if isinstance(prompts, tuple):
+            if len(questions) != len(prompts) or not all(
+                    p.lower() in q.lower() for q, p in zip(questions, prompts)):
+                raise Failure(f"{title!r} asked {questions}, expected questions about "
+                              f"{list(prompts)}")
+        return questions
 
     # --- Input
 
