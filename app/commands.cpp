@@ -1,6 +1,7 @@
 #include "shell.h"
 #include "resource.h"
 #include "settings.h"
+#include "sideColoringDialog.h"
 #include "../cubeview/cubeView.h"
 #include "../engine/notation.h"
 #include "../engine/runtimeFlags.h"
@@ -188,6 +189,9 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             break;
         case IDM_FIND_SEQUENCE:
             onFindSequence();
+            break;
+        case IDM_SIDES_COLORING:
+            showSideColoringDialog(App.mainWindow);
             break;
     }
 }
