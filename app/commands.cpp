@@ -1,4 +1,5 @@
 #include "shell.h"
+#include "commentDialog.h"
 #include "resource.h"
 #include "settings.h"
 #include "sideColoringDialog.h"
@@ -192,6 +193,12 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             break;
         case IDM_SIDES_COLORING:
             showSideColoringDialog(App.mainWindow);
+            break;
+        case IDM_SEQUENCE_COMMENT:
+            editComment(App.mainWindow, &SequenceComment);
+            break;
+        case IDM_CUBE_COMMENT:
+            editComment(App.mainWindow, &CubeComment);
             break;
     }
 }

@@ -1,0 +1,104 @@
+#include "commentDialog.h"
+#include "resource.h"
+#include "shell.h"
+#include "../engine/sequenceStore.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+enum : int {
+    // What can be typed; a longer comment loaded from a file is still shown and kept whole.
+    CommentTypingLimit = 1020,
+};
+
+// The comment shown, and the edited text that OK hands back.
+struct CommentEdit {
+    const CommentBuffer* comment;
+    std::string text;
+};
+
+CommentEdit* editOf(HWND dialog) {
+    return reinterpret_cast<CommentEdit*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+const char* titleFor(const CommentBuffer* comment) {
+    if (comment == &SequenceComment) return "Sequence Comment Dialog";
+    if (comment == &CubeComment) return "Cube Comment Dialog";
+    return nullptr;
+}
+
+BOOL onInitDialog(HWND dialog, CommentEdit* edit) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(edit));
+    const char* title = edit ? titleFor(edit->comment) : nullptr;
+    if (!title || !SetDlgItemTextA(dialog, IDC_COMMENT_EDIT, edit->comment->text)) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    SetWindowTextA(dialog, title);
+    HWND field = GetDlgItem(dialog, IDC_COMMENT_EDIT);
+    SendMessageA(field, EM_LIMITTEXT, CommentTypingLimit, 0);
+    // The dialog manager would select the whole text when it gave the edit the focus, so the
+    // focus is given here, with the caret at the start.
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, 0);
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
+    edit->text.clear();
+    return FALSE;
+}
+
+// The whole text is read, not just what could be typed, so OK never cuts a long comment that
+// came from a file. A failed read counts as Cancel.
+void onOk(HWND dialog, CommentEdit* edit) {
+    HWND field = GetDlgItem(dialog, IDC_COMMENT_EDIT);
+    std::vector<char> text(size_t(GetWindowTextLengthA(field)) + 1);
+    SetLastError(0);
+    const int read = GetWindowTextA(field, text.data(), int(text.size()));
+    if (read == 0 && (text.size() > 1 || GetLastError() != 0)) {
+        EndDialog(dialog, 0);
+        return;
+    }
+    edit->text.assign(text.data(), size_t(read));
+    EndDialog(dialog, 1);
+}
+
+// Identifier 2, the Esc key's Cancel, is not among these: Esc leaves the dialog open.
+void onCommand(HWND dialog, int id, UINT code) {
+    CommentEdit* edit = editOf(dialog);
+    if (!edit || code != BN_CLICKED) return;
+    if (id == IDC_COMMENT_OK) onOk(dialog, edit);
+    if (id == IDC_COMMENT_CANCEL) EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK commentDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            return onInitDialog(dialog, reinterpret_cast<CommentEdit*>(lParam));
+        case WM_COMMAND:
+            onCommand(dialog, int(LOWORD(wParam)), UINT(HIWORD(wParam)));
+            return TRUE;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != SC_CLOSE) return FALSE;
+            EndDialog(dialog, 0);
+            return TRUE;
+        case WM_CLOSE:
+            // A multi-line edit in a dialog posts this when Esc is pressed in it; the close box
+            // and Alt+F4 arrive above as SC_CLOSE.
+            return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+// The comment changes only on OK; an absent comment first becomes the empty text, so the
+// dialog always has one to show.
+void editComment(HWND owner, CommentBuffer* comment) {
+    if (!comment->text && !setCommentText(comment, "", 1)) return;
+    CommentEdit edit = {comment, {}};
+    if (DialogBoxParamA(App.instance, MAKEINTRESOURCEA(IDD_COMMENT), owner, commentDialogProc,
+                        reinterpret_cast<LPARAM>(&edit)) != 1)
+        return;
+    setCommentText(comment, edit.text.c_str(), uint32_t(edit.text.size()) + 1);
+}
