@@ -1,5 +1,6 @@
 #include "shell.h"
 #include "commentDialog.h"
+#include "optionsDialog.h"
 #include "resource.h"
 #include "settings.h"
 #include "sideColoringDialog.h"
@@ -199,6 +200,9 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             break;
         case IDM_CUBE_COMMENT:
             editComment(App.mainWindow, &CubeComment);
+            break;
+        case IDM_OPTIONS:
+            showOptionsDialog(App.mainWindow);
             break;
     }
 }
