@@ -1,5 +1,6 @@
 #include "shell.h"
 #include "commentDialog.h"
+#include "helpMenu.h"
 #include "optionsDialog.h"
 #include "resource.h"
 #include "settings.h"
@@ -203,6 +204,12 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             break;
         case IDM_OPTIONS:
             showOptionsDialog(App.mainWindow);
+            break;
+        case IDM_HELP:
+            openHelpWindow(App.mainWindow);
+            break;
+        case IDM_ABOUT:
+            showAboutBox(App.mainWindow);
             break;
     }
 }

@@ -85,3 +85,6 @@
 #define IDC_OPTIONS_OK        4012
 #define IDC_OPTIONS_CANCEL    4013
 #define IDC_INTERVAL_TEXT     4017
+
+#define IDD_HELP      6000
+#define IDC_HELP_TEXT 6001
