@@ -695,6 +695,15 @@ class Session:
             args += ["sleep", 0.02, "mousemove", *self._to_x(x, y)]
         self.xdotool(*args, "mouseup", button)
 
+    def click_with(self, modifier, x, y, button=1):
+        """Holds a modifier key ("ctrl", "shift") down for one click; always lets it go."""
+        self.trace(f"{modifier}+click {button} at ({x}, {y})")
+        self.xdotool("keydown", modifier)
+        try:
+            self.xdotool("mousemove", *self._to_x(x, y), "click", button)
+        finally:
+            self.xdotool("keyup", modifier)
+
     def type_text(self, text):
         self.trace(f"type {text!r}")
         self.xdotool("type", "--delay", 15, "--", text)
@@ -759,6 +768,15 @@ class Session:
 
     def pixel(self, x, y):
         return self._screen.pixel(*self._to_x(x, y))
+
+    def wait_for_pixel(self, x, y, color, tolerance=8, timeout=5, what=None):
+        """Waits until the screen point (x, y) shows that colour."""
+        def probe():
+            seen = self.pixel(x, y)
+            if color_distance(seen, color) > tolerance:
+                raise Failure(f"it shows {seen}")
+            return True
+        self.wait_until(what or f"{color} at ({x}, {y})", probe, timeout)
 
     def screenshot(self, name):
         self._shots += 1
