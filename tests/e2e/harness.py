@@ -62,6 +62,10 @@ SIDE_NAMES = "FRBLTU"
 WS_VISIBLE = 0x10000000
 WS_DISABLED = 0x08000000
 
+# Pixels left and right of a square's centre that a label drawn on it leaves uncovered and
+# that still lie well inside the square (squares are about 35 pixels across).
+LABEL_CLEARANCE = 9
+
 SCREEN = (1024, 768)
 DESKTOP_NAME = "e2e"
 
@@ -279,6 +283,28 @@ class Session:
         log.close()
         self.main_window = self.wait_for_window(TITLE, cls="DLGCLASS", timeout=20)
         self.offset = self._desktop_offset()
+
+    def close_program(self, timeout=10):
+        """Closes the main window with Alt+F4, as a user would, and waits for the program to
+        end (its virtual desktop goes with it)."""
+        def active():
+            report = self.inspect("windows")
+            foreground = next((int(f[1], 16) for f in report if f[0] == "focus"), 0)
+            if foreground != self.main_window.handle:
+                raise Failure(f"the foreground window is {foreground:#x}")
+            return True
+        self.wait_until("the main window to be active", active, timeout=5)
+        self.press("alt+F4")
+        self.wait_for_no_window(TITLE, cls="DLGCLASS", timeout=timeout)
+        self.wait_until("the program to end", lambda: self._app.poll() is not None, timeout)
+        self._app = None
+        self.main_window = None
+
+    def restart(self):
+        """Closes the program and starts it again; the registry keeps what it saved."""
+        self.close_program()
+        self._squares = None
+        self.launch()
 
     def finish(self, error=None):
         """Records how the session ended and cleans up whatever it started."""
@@ -803,10 +829,19 @@ class Session:
         raise Failure(f"the inspector gave no expectation for {moves!r}")
 
     def view_colors(self, view):
+        """The colour each square of the view shows. A label (Options: side letters and square
+        numbers) covers a square's centre, about 7 pixels wide at this size: where the points
+        LABEL_CLEARANCE pixels left and right of the centre agree, that is the square's
+        colour, otherwise the centre's."""
         points = self.squares().get(view)
         if not points:
             raise Failure(f"no cube view {view!r}; views: {sorted(self.squares())}")
-        return [self.pixel(x, y) for x, y in points]
+        colors = []
+        for x, y in points:
+            left = self.pixel(x - LABEL_CLEARANCE, y)
+            right = self.pixel(x + LABEL_CLEARANCE, y)
+            colors.append(left if color_distance(left, right) <= 12 else self.pixel(x, y))
+        return colors
 
     def expect_view_colors(self, view, indices, colors=DEFAULT_COLORS, tolerance=12,
                            timeout=5):
