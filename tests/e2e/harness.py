@@ -66,6 +66,9 @@ WS_DISABLED = 0x08000000
 # that still lie well inside the square (squares are about 35 pixels across).
 LABEL_CLEARANCE = 9
 
+# Seconds a session waits for another one (of this or another test run) to leave the prefix.
+PREFIX_WAIT = 120
+
 SCREEN = (1024, 768)
 DESKTOP_NAME = "e2e"
 
@@ -229,6 +232,8 @@ class Session:
         self.failed = False
         self._trace = None
         self._lock = None
+        # Called once the prefix is this session's: the scenario's own time starts there.
+        self.on_prefix_taken = None
         self._xvfb = None
         self._fbdir = None
         self._screen = None
@@ -368,13 +373,15 @@ class Session:
         """Waits for the prefix to be free: one session at a time may use it."""
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         self._lock = open(self.prefix + ".lock", "w")
-        deadline = time.monotonic() + 120
+        deadline = time.monotonic() + PREFIX_WAIT
         waiting = False
         while True:
             try:
                 fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
                 if waiting:
                     self.trace("prefix free")
+                if self.on_prefix_taken:
+                    self.on_prefix_taken()
                 return
             except BlockingIOError:
                 if not waiting:
@@ -897,10 +904,12 @@ def main(scenario, argv=None):
 
     signal.signal(signal.SIGALRM, overrun)
     signal.signal(signal.SIGTERM, terminated)
-    signal.setitimer(signal.ITIMER_REAL, args.timeout)
+    # Waiting for the shared prefix does not count against the scenario's time.
+    signal.setitimer(signal.ITIMER_REAL, args.timeout + PREFIX_WAIT)
     out_dir = os.path.join(args.out, name)
     session = Session(name, args.exe, args.inspector, out_dir,
                       args.prefix or os.path.join(args.out, "wineprefix"), args.rc, args.keep)
+    session.on_prefix_taken = lambda: signal.setitimer(signal.ITIMER_REAL, args.timeout)
     error = None
     try:
         session.start()
