@@ -54,6 +54,8 @@ enum {
 };
 
 extern const char CubeViewClassName[];
+// Side letters in the views' side order.
+extern const char ViewSideLetters[7];
 
 ATOM registerCubeViewClass(HINSTANCE instance);
 HWND createCubeView(HWND parent, HINSTANCE instance, const RECT* rect);

@@ -8,7 +8,6 @@
 namespace {
 
 const char* const SideNames[6] = {"Front", "Right", "Back", "Left", "Top", "Underside"};
-const char SideLetters[] = "FRBLTU";
 
 HMENU buildMenu(bool squares) {
     HMENU menu = CreatePopupMenu();
@@ -51,10 +50,10 @@ void createViewMenus(CubeView* v) {
 void formatInformationLine(int square, char* text, size_t size) {
     const int side = square / 9, position = square % 9;
     if (position == 8)
-        std::snprintf(text, size, "Side Name: \"%s\" (%c)", SideNames[side], SideLetters[side]);
+        std::snprintf(text, size, "Side Name: \"%s\" (%c)", SideNames[side], ViewSideLetters[side]);
     else
         std::snprintf(text, size, "Side %d: %s (%c); Square %d", side, SideNames[side],
-                      SideLetters[side], position);
+                      ViewSideLetters[side], position);
 }
 
 void showSquareMenu(HWND view, int square) {

@@ -4,8 +4,6 @@
 
 namespace {
 
-const char SideLetters[] = "FRBLTU";
-
 // The label font and the text settings it needs, restored when the labels are done.
 struct LabelPainter {
     HDC dc;
@@ -40,7 +38,7 @@ struct LabelPainter {
 
 void drawLabel(HDC dc, const CubeSquare& sq, int index) {
     const int position = index % 9;
-    const char text = position == 8 ? SideLetters[index / 9] : char('0' + position);
+    const char text = position == 8 ? ViewSideLetters[index / 9] : char('0' + position);
     TextOutA(dc, sq.labelPoint.x, sq.labelPoint.y, &text, 1);
 }
 

@@ -2,6 +2,7 @@
 #include "sequenceFile.h"
 #include "../app/messageBox.h"
 #include "../app/shell.h"
+#include "../cubeview/cubeView.h"
 #include "../engine/notation.h"
 #include "../engine/runtimeFlags.h"
 #include "../engine/sequenceStore.h"
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace {
-
-const char ViewSideLetters[] = "FRBLTU";
 
 void stopRecording() {
     RuntimeFlags &= uint8_t(~Recording);

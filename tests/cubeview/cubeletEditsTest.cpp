@@ -19,8 +19,7 @@ Colors assembled() {
 }
 
 int sq(const char* name) {
-    const char* sides = "FRBLTU";
-    return 9 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
+    return viewSquareIndex(name);
 }
 
 uint32_t colorOf(const Colors& c, const char* name) {

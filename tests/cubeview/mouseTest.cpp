@@ -8,8 +8,7 @@
 namespace {
 
 int sq(const char* name) {
-    const char* sides = "FRBLTU";
-    return 9 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
+    return viewSquareIndex(name);
 }
 
 // Mouse messages as the system sends them to a view: client points, key flags on the release.

@@ -38,6 +38,12 @@ inline int squareIndex(const char* name) {
     return 8 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
 }
 
+// Index of a view square, 9 x side + position (8 the centre), written as e.g. "T6".
+inline int viewSquareIndex(const char* name) {
+    const char* sides = "FRBLTU";
+    return 9 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
+}
+
 // One corner turned in place: no sequence of moves reaches it, so a search sweeps every
 // candidate up to its limit.
 inline PackedCube twistedCorner() {
