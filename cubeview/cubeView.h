@@ -11,12 +11,13 @@
 #define CCM_GETSTATE  (WM_USER + 502)
 #define CCM_SETSTATE  (WM_USER + 503)
 
-// Window extra bytes: the record, the block it lives in, and the heap the block came from.
+// Window extra bytes: the record, the block it lives in, and the heap the block came from, a
+// pointer-sized slot each (12 bytes on 32-bit Windows).
 enum {
     RecordSlot = 0,
-    BlockSlot = 4,
-    HeapSlot = 8,
-    ViewExtraBytes = 12,
+    BlockSlot = sizeof(LONG_PTR),
+    HeapSlot = 2 * sizeof(LONG_PTR),
+    ViewExtraBytes = 3 * sizeof(LONG_PTR),
 };
 
 struct CubeSquare {

@@ -5,7 +5,7 @@
 // A processor has the identification instruction exactly when software can set the ID bit
 // (bit 21) of the flags register. The original flags are restored before returning.
 bool cpuidInstructionPresent() {
-    unsigned long readBack;
+    uintptr_t readBack; // the whole flags register: unsigned long is 32 bits on Win64
 #if defined(__x86_64__)
     __asm__ volatile("pushfq\n\t"
                      "pushfq\n\t"

@@ -5,18 +5,20 @@
 #include <windows.h>
 
 // One SSE2 register instruction. If the system does not save the SSE state it faults, and the
-// guard resumes at sse2ProbeResume with EAX = 1.
-extern "C" int sse2Probe();
-extern "C" char sse2ProbeInstruction[], sse2ProbeResume[];
+// guard resumes at sse2ProbeResume with EAX = 1. The labels are named explicitly because 32-bit
+// and 64-bit Windows decorate C names differently.
+extern "C" int sse2Probe() __asm__("sse2Probe");
+extern "C" char sse2ProbeInstruction[] __asm__("sse2ProbeInstruction");
+extern "C" char sse2ProbeResume[] __asm__("sse2ProbeResume");
 __asm__(".text\n"
-        ".globl _sse2Probe\n"
-        "_sse2Probe:\n"
+        ".globl sse2Probe\n"
+        "sse2Probe:\n"
         "    xorl %eax, %eax\n"
-        ".globl _sse2ProbeInstruction\n"
-        "_sse2ProbeInstruction:\n"
+        ".globl sse2ProbeInstruction\n"
+        "sse2ProbeInstruction:\n"
         "    pxor %xmm0, %xmm0\n"
-        ".globl _sse2ProbeResume\n"
-        "_sse2ProbeResume:\n"
+        ".globl sse2ProbeResume\n"
+        "sse2ProbeResume:\n"
         "    ret\n");
 
 namespace {
@@ -29,8 +31,13 @@ const void* probeResume;
 LONG CALLBACK probeExceptionHandler(EXCEPTION_POINTERS* info) {
     const char* at = static_cast<const char*>(info->ExceptionRecord->ExceptionAddress);
     if (at < probeBegin || at >= probeResume) return EXCEPTION_CONTINUE_SEARCH;
+#if defined(_WIN64)
+    info->ContextRecord->Rax = 1;
+    info->ContextRecord->Rip = reinterpret_cast<DWORD64>(probeResume);
+#else
     info->ContextRecord->Eax = 1;
     info->ContextRecord->Eip = reinterpret_cast<DWORD>(probeResume);
+#endif
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 

@@ -69,6 +69,13 @@ LABEL_CLEARANCE = 9
 # Seconds a session waits for another one (of this or another test run) to leave the prefix.
 PREFIX_WAIT = 120
 
+# The Wine loader and server for each Windows build. Debian's wine script picks the 32-bit
+# loader whenever wine32 is installed, so the 64-bit build names its own.
+WINE_PROGRAMS = {
+    "win32": ("wine", "wineserver"),
+    "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"),
+}
+
 SCREEN = (1024, 768)
 DESKTOP_NAME = "e2e"
 
@@ -223,11 +230,14 @@ def _mnemonic(caption):
 class Session:
     """One run of the emulator on a private X server; use it as a context manager."""
 
-    def __init__(self, name, exe, inspector, out_dir, prefix, rc_path, keep=False):
+    def __init__(self, name, exe, inspector, out_dir, prefix, rc_path, keep=False,
+                 arch="win32"):
         absolute = os.path.abspath
         self.name, self.exe, self.inspector = name, absolute(exe), absolute(inspector)
         self.out_dir, self.prefix = absolute(out_dir), absolute(prefix)
         self.rc_path, self.keep = absolute(rc_path), keep
+        self.arch = arch
+        self.wine, self.wineserver = WINE_PROGRAMS[arch]
         self.started = time.monotonic()
         self.failed = False
         self._trace = None
@@ -267,8 +277,11 @@ class Session:
         self.trace(f"scenario {self.name}")
         self._take_prefix()
         self._start_xvfb()
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH=self.arch,
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        DISPLAY=self.display)
+        if self.arch == "win64":
+            self.env.update(WINELOADER=self.wine, WINESERVER=self.wineserver)
         # A server left behind by an interrupted run would still talk to a dead display.
         self._wineserver("-k")
         self._wineserver("-w")
@@ -282,7 +295,7 @@ class Session:
         log = open(os.path.join(self.out_dir, "wine.log"), "ab")
         desktop = f"/desktop={DESKTOP_NAME},{SCREEN[0]}x{SCREEN[1]}"
         self.trace(f"launch {self.exe}")
-        self._app = subprocess.Popen(["wine", "explorer", desktop, self.windows_path(self.exe)],
+        self._app = subprocess.Popen([self.wine, "explorer", desktop, self.windows_path(self.exe)],
                                      env=self.env, cwd=self.out_dir, stdin=subprocess.DEVNULL,
                                      stdout=log, stderr=log)
         log.close()
@@ -428,10 +441,10 @@ class Session:
         os.makedirs(self.prefix)
         log = os.path.join(self.out_dir, "wineboot.log")
         with open(log, "ab") as out:
-            subprocess.run(["wineboot", "-i"], env=self.env, stdout=out, stderr=out,
+            subprocess.run([self.wine, "wineboot.exe", "-i"], env=self.env, stdout=out, stderr=out,
                            stdin=subprocess.DEVNULL, timeout=180, check=True)
             # A crash must end the program, not wait on Wine's crash dialog.
-            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
+            subprocess.run([self.wine, "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
                             "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"],
                            env=self.env, stdout=out, stderr=out, stdin=subprocess.DEVNULL,
                            timeout=60, check=True)
@@ -441,7 +454,7 @@ class Session:
 
     def _wineserver(self, option, timeout=15):
         try:
-            subprocess.run(["wineserver", option], env=self.env, stdin=subprocess.DEVNULL,
+            subprocess.run([self.wineserver, option], env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout)
         except subprocess.TimeoutExpired:
             self.trace(f"wineserver {option} did not return within {timeout} s")
@@ -498,7 +511,7 @@ class Session:
         self._inspections += 1
         report = os.path.join(self.out_dir, "inspector.txt")
         log = os.path.join(self.out_dir, "inspector.log")
-        args = ["wine", self.inspector, self.windows_path(report)]
+        args = [self.wine, self.inspector, self.windows_path(report)]
         if desktop:
             args += ["--desktop", desktop]
         if os.path.exists(report):
@@ -883,18 +896,22 @@ def main(scenario, argv=None):
     root = os.path.dirname(os.path.dirname(here))
     name = os.path.splitext(os.path.basename(sys.argv[0]))[0].removeprefix("test_")
     parser = argparse.ArgumentParser(description=f"end-to-end scenario {name}")
-    parser.add_argument("--exe", default=os.path.join(
-        root, "build/win32/app/MorvaneCubeEmulator.exe"))
-    parser.add_argument("--inspector", default=os.path.join(
-        root, "build/win32/tests/e2e/inspector.exe"))
+    parser.add_argument("--exe", help="default: the exe of the --arch build")
+    parser.add_argument("--inspector", help="default: the inspector of the --arch build")
     parser.add_argument("--rc", default=os.path.join(root, "app/app.rc"))
-    parser.add_argument("--out", default=os.path.join(root, "build/e2e"),
-                        help="each scenario writes to a folder of its name in here")
+    parser.add_argument("--out", help="each scenario writes to a folder of its name in here "
+                        "(default: build/ARCH/e2e)")
+    parser.add_argument("--arch", choices=sorted(WINE_PROGRAMS), default="win32",
+                        help="the Windows build of --exe and --inspector")
     parser.add_argument("--prefix", help="Wine prefix for the sessions (default: OUT/wineprefix)")
     parser.add_argument("--timeout", type=float, default=60,
                         help="seconds before the scenario gives up and cleans up")
     parser.add_argument("--keep", action="store_true", help="keep screenshots of a passing run")
     args = parser.parse_args(argv)
+    build = os.path.join(root, "build", args.arch)
+    args.exe = args.exe or os.path.join(build, "app/MorvaneCubeEmulator.exe")
+    args.inspector = args.inspector or os.path.join(build, "tests/e2e/inspector.exe")
+    args.out = args.out or os.path.join(build, "e2e")
 
     def overrun(_signal, _frame):
         raise Failure(f"the scenario ran longer than {args.timeout:g} s")
@@ -908,7 +925,8 @@ def main(scenario, argv=None):
     signal.setitimer(signal.ITIMER_REAL, args.timeout + PREFIX_WAIT)
     out_dir = os.path.join(args.out, name)
     session = Session(name, args.exe, args.inspector, out_dir,
-                      args.prefix or os.path.join(args.out, "wineprefix"), args.rc, args.keep)
+                      args.prefix or os.path.join(args.out, "wineprefix"), args.rc, args.keep,
+                      args.arch)
     session.on_prefix_taken = lambda: signal.setitimer(signal.ITIMER_REAL, args.timeout)
     error = None
     try:

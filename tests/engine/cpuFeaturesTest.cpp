@@ -4,8 +4,8 @@
 
 namespace {
 
-unsigned long flagsRegister() {
-    unsigned long flags;
+uintptr_t flagsRegister() {
+    uintptr_t flags;
 #if defined(__x86_64__)
     __asm__ volatile("pushfq\n\tpopq %0" : "=r"(flags));
 #else
@@ -18,7 +18,7 @@ unsigned long flagsRegister() {
 
 // Every processor this runs on has the instruction; the check must also put the flags back.
 TEST(CpuFeatures, IdentificationInstructionIsFoundAndFlagsRestored) {
-    const unsigned long before = flagsRegister() & 0x200000;
+    const uintptr_t before = flagsRegister() & 0x200000;
     EXPECT_TRUE(cpuidInstructionPresent());
     EXPECT_EQ(before, flagsRegister() & 0x200000);
 }

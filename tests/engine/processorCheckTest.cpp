@@ -4,14 +4,15 @@
 #include <gtest/gtest.h>
 
 // An instruction that always faults, to show that the guard catches it and resumes.
-extern "C" int faultingProbe();
-extern "C" char faultingProbeInstruction[], faultingProbeResume[];
+extern "C" int faultingProbe() __asm__("faultingProbe");
+extern "C" char faultingProbeInstruction[] __asm__("faultingProbeInstruction");
+extern "C" char faultingProbeResume[] __asm__("faultingProbeResume");
 __asm__(".text\n"
-        "_faultingProbe:\n"
+        "faultingProbe:\n"
         "    xorl %eax, %eax\n"
-        "_faultingProbeInstruction:\n"
+        "faultingProbeInstruction:\n"
         "    ud2\n"
-        "_faultingProbeResume:\n"
+        "faultingProbeResume:\n"
         "    ret\n");
 
 TEST(ProcessorCheck, GuardResumesAfterAFaultingProbe) {

@@ -81,7 +81,7 @@ struct FindSequence : ::testing::Test {
     bool waitForReport(int count = 1) {
         return waitFor([&] { return answers.shown.load() >= count && ActiveJob == nullptr; });
     }
-    HWND progressDialog() { return FindWindowA(nullptr, "Sequence Search"); }
+    HWND progressDialog() { return findOwnWindow("Sequence Search"); }
     std::string progressText(int id) { return windowText(GetDlgItem(progressDialog(), id)); }
     void click(int id) {
         HWND dialog = progressDialog();

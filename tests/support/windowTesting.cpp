@@ -39,6 +39,30 @@ std::string windowText(HWND window) {
     return text.data();
 }
 
+namespace {
+
+struct OwnWindowSearch {
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK matchOwnWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnWindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId() || windowText(window) != search->title) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND findOwnWindow(const char* title) {
+    OwnWindowSearch search = {title, nullptr};
+    EnumWindows(matchOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 PackedCube viewState(HWND view) {
     PackedCube state;
     SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&state));

@@ -12,6 +12,9 @@ void registerProgramClasses();
 void pumpMessages();
 COLORREF pixelAt(HWND window, int x, int y);
 std::string windowText(HWND window);
+// A top-level window of this process with that title. Test programs running side by side share
+// one Wine desktop, so FindWindow would also find another test's window.
+HWND findOwnWindow(const char* title);
 PackedCube viewState(HWND view);
 void setViewState(HWND view, const PackedCube& state);
 // A registry key of this process's own, removed with everything below it.
