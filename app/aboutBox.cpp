@@ -1,5 +1,5 @@
 #include "helpMenu.h"
-#include "shell.h"
+#include "../shell/shell.h"
 
 #include <shellapi.h>
 

@@ -1,6 +1,6 @@
 #include "commentDialog.h"
-#include "resource.h"
-#include "shell.h"
+#include "../shell/resource.h"
+#include "../shell/shell.h"
 #include "../engine/sequenceStore.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "helpMenu.h"
-#include "resource.h"
-#include "shell.h"
+#include "../shell/resource.h"
+#include "../shell/shell.h"
 
 namespace {
 

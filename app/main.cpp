@@ -1,4 +1,5 @@
-#include "shell.h"
+#include "mainWindow.h"
+#include "../shell/shell.h"
 #include "../cubeview/cubeView.h"
 #include "../engine/processorCheck.h"
 

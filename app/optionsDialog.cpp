@@ -1,8 +1,8 @@
 #include "optionsDialog.h"
-#include "messageBox.h"
-#include "resource.h"
-#include "settings.h"
-#include "shell.h"
+#include "../shell/messageBox.h"
+#include "../shell/resource.h"
+#include "../shell/settings.h"
+#include "../shell/shell.h"
 #include "../engine/runtimeFlags.h"
 
 #include <commctrl.h>

@@ -1,8 +1,8 @@
 #include "sideColoringDialog.h"
-#include "colorChooser.h"
-#include "resource.h"
-#include "settings.h"
-#include "shell.h"
+#include "../shell/colorChooser.h"
+#include "../shell/resource.h"
+#include "../shell/settings.h"
+#include "../shell/shell.h"
 #include "../cubeview/cubeView.h"
 
 #include <cstring>

@@ -2,6 +2,7 @@
 // through the real Find Sequence command (main window, search thread, progress dialog with a
 // 32 ms refresh) against the bare engine call, interleaved in one run, medians printed.
 #include "settings.h"
+#include "mainWindow.h"
 #include "shell.h"
 #include "searchJob.h"
 #include "sweepCase.h"

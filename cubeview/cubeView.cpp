@@ -1,6 +1,6 @@
 #include "cubeView.h"
 #include "geometry.h"
-#include "../app/settings.h"
+#include "../shell/settings.h"
 #include "../engine/packedCube.h"
 
 #include <windowsx.h>

@@ -1,7 +1,7 @@
 // The views' two context menus and their commands.
 #include "cubeView.h"
 #include "cubeletEdits.h"
-#include "../app/colorChooser.h"
+#include "../shell/colorChooser.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 #include "fileDialogs.h"
-#include "../app/shell.h"
+#include "../shell/shell.h"
 
 #include <commdlg.h>
 

@@ -2,7 +2,7 @@
 #include "fileDialogs.h"
 #include "fileIo.h"
 #include "sequenceFormat.h"
-#include "../app/shell.h"
+#include "../shell/shell.h"
 #include "../engine/notation.h"
 #include "../engine/sequenceStore.h"
 

@@ -2,9 +2,9 @@
 #include "fileDialogs.h"
 #include "fileIo.h"
 #include "stateFormat.h"
-#include "../app/resource.h"
-#include "../app/settings.h"
-#include "../app/shell.h"
+#include "../shell/resource.h"
+#include "../shell/settings.h"
+#include "../shell/shell.h"
 #include "../cubeview/cubeView.h"
 #include "../engine/sequenceStore.h"
 

@@ -1,7 +1,7 @@
 #include "searchJob.h"
-#include "../app/resource.h"
-#include "../app/settings.h"
-#include "../app/shell.h"
+#include "../shell/resource.h"
+#include "../shell/settings.h"
+#include "../shell/shell.h"
 #include "../engine/notation.h"
 
 #include <commctrl.h>

@@ -1,6 +1,6 @@
 #include "searchJob.h"
-#include "../app/settings.h"
-#include "../app/shell.h"
+#include "../shell/settings.h"
+#include "../shell/shell.h"
 #include "../cubeview/cubeView.h"
 #include "../engine/notation.h"
 #include "../engine/sequenceStore.h"

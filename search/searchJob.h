@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "../app/messageBox.h"
+#include "../shell/messageBox.h"
 #include "../engine/search.h"
 
 #include <atomic>

@@ -1,5 +1,6 @@
 #include "resource.h"
 #include "settings.h"
+#include "mainWindow.h"
 #include "shell.h"
 #include "searchJob.h"
 #include "sequenceStore.h"

@@ -1,4 +1,5 @@
 #include "programWindow.h"
+#include "mainWindow.h"
 #include "sequenceFile.h"
 #include "sequenceStore.h"
 #include "stateFile.h"

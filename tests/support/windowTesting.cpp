@@ -1,5 +1,6 @@
 #include "windowTesting.h"
 #include "cubeView.h"
+#include "mainWindow.h"
 #include "shell.h"
 
 #include <vector>

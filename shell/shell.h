@@ -1,4 +1,5 @@
-// The shell's program-wide state: the main window and what its commands work on.
+// The shell's program-wide state: the main window's handles and what its commands work on,
+// shared by every folder above the engine.
 #pragma once
 
 #include <windows.h>
@@ -31,9 +32,3 @@ extern const char ProgramTitle[];
 bool useSse2();
 void showSequence(HWND field, const MoveCode* codes, uint32_t count);
 void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count);
-void onMainCommand(HWND hwnd, int id, HWND control, UINT code);
-
-void registerCommonControls();
-ATOM registerMainWindowClass(HINSTANCE instance);
-HWND createMainWindow(HINSTANCE instance);
-int runMainRoutine(HINSTANCE instance);
