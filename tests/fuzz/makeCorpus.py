@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the fuzzers' seed files into tests/fuzz/corpus/: valid files of each kind and the
-hostile ones the parsers must refuse or read only inside their bytes."""
+hostile ones the parsers must refuse or read only inside their bytes, and typed sequence texts."""
 import pathlib
 import shutil
 import struct
@@ -101,6 +101,24 @@ def state_seeds():
     }
 
 
+def text_seeds():
+    return {
+        "six-moves": b"F,R,B,L,T,U",
+        "primes-and-halves": b"L R' T\" U' F\" B'",
+        "no-separators": b"LR'T\"UF'B\"",
+        "separators-only": b" ,, , ",
+        "cancelling": b"R,L,L',R',T,T,T,T,F,F,F",
+        "stops-at-digit": b"L,R,1,T",
+        "lower-case": b"l,r,T",
+        "modifier-first": b"'L,\"R",
+        "prime-then-half": b"L'\",R",
+        "tab-and-nul": b"L\tR,T\0U",
+        "beyond-the-allowance": b"F,R',B\",L,T',U\"," * 200,
+        # 1 + 2k codes: at an even allowance a half turn finds one place left and is dropped.
+        "half-turns-at-the-limit": b"L" + b"R\"" * 600,
+    }
+
+
 def write(kind, seeds, extension):
     folder = HERE / "corpus" / kind
     shutil.rmtree(folder, ignore_errors=True)
@@ -112,3 +130,4 @@ def write(kind, seeds, extension):
 if __name__ == "__main__":
     write("sequence", sequence_seeds(), ".csq")
     write("state", state_seeds(), ".csf")
+    write("text", text_seeds(), ".txt")
