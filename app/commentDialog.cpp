@@ -3,6 +3,7 @@
 #include "../shell/shell.h"
 #include "../engine/sequenceStore.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -52,14 +53,19 @@ BOOL onInitDialog(HWND dialog, CommentEdit* edit) {
 // came from a file. A failed read counts as Cancel.
 void onOk(HWND dialog, CommentEdit* edit) {
     HWND field = GetDlgItem(dialog, IDC_COMMENT_EDIT);
-    std::vector<char> text(size_t(GetWindowTextLengthA(field)) + 1);
-    SetLastError(0);
-    const int read = GetWindowTextA(field, text.data(), int(text.size()));
-    if (read == 0 && (text.size() > 1 || GetLastError() != 0)) {
+    try {
+        std::vector<char> text(size_t(GetWindowTextLengthA(field)) + 1);
+        SetLastError(0);
+        const int read = GetWindowTextA(field, text.data(), int(text.size()));
+        if (read == 0 && (text.size() > 1 || GetLastError() != 0)) {
+            EndDialog(dialog, 0);
+            return;
+        }
+        edit->text.assign(text.data(), size_t(read));
+    } catch (const std::bad_alloc&) {
         EndDialog(dialog, 0);
         return;
     }
-    edit->text.assign(text.data(), size_t(read));
     EndDialog(dialog, 1);
 }
 

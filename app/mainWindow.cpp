@@ -53,28 +53,32 @@ void onSetFocus(HWND, HWND) {
     SetFocus(App.sequenceField);
 }
 
-// While recording, the field is drawn on light yellow.
+// While recording, the field is drawn on light yellow, with one brush made when first needed.
 HBRUSH onCtlColorEdit(HWND hwnd, HDC dc, HWND control) {
     if (!(RuntimeFlags & Recording))
         return reinterpret_cast<HBRUSH>(DefWindowProcA(hwnd, WM_CTLCOLOREDIT,
                                                        reinterpret_cast<WPARAM>(dc),
                                                        reinterpret_cast<LPARAM>(control)));
-    if (App.recordingBrush) DeleteObject(App.recordingBrush);
     SetBkMode(dc, TRANSPARENT);
-    App.recordingBrush = CreateSolidBrush(RGB(255, 255, 208));
+    if (!App.recordingBrush) App.recordingBrush = CreateSolidBrush(RGB(255, 255, 208));
     return App.recordingBrush;
 }
 
 void onClose(HWND hwnd) {
     confirmStopRecording();
-    if (App.recordingBrush) DeleteObject(App.recordingBrush);
-    App.recordingBrush = nullptr;
     DestroyWindow(hwnd);
 }
 
 void onDestroy(HWND) {
     confirmStopRecording();
     PostQuitMessage(0);
+}
+
+// The field may still be painted while the questions at close are open, so the brush goes
+// only once the window and its children are gone.
+void onNcDestroy() {
+    if (App.recordingBrush) DeleteObject(App.recordingBrush);
+    App.recordingBrush = nullptr;
 }
 
 } // namespace
@@ -102,6 +106,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         case WM_DESTROY:
             onDestroy(hwnd);
             return 0;
+        case WM_NCDESTROY:
+            onNcDestroy();
+            break;
         case WM_SEARCH_ACCEPTED:
             onSearchAccepted(reinterpret_cast<SearchJob*>(lParam));
             return 0;

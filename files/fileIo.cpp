@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 namespace {
@@ -21,6 +22,42 @@ bool writeAll(HANDLE file, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+// The target as a full path in the "\\?\" form, which the wide calls take at any length: a
+// name beside a target that already fills MAX_PATH does not fit the ANSI calls.
+std::wstring extendedPath(const char* path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (length <= 1) return {};
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring full(needed, L'\0');
+    const DWORD got = GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr);
+    if (got == 0 || got >= needed) return {};
+    full.resize(got);
+    if (full.compare(0, 4, L"\\\\?\\") == 0) return full;
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// A new file of its own in the target's folder. CREATE_NEW never opens a file that is already
+// there, so nothing the program did not write is ever truncated or removed.
+HANDLE createTemporaryBeside(const std::wstring& target, std::wstring* name) {
+    const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
+    const DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 12);
+    for (DWORD attempt = 0; attempt < 64; ++attempt) {
+        wchar_t leaf[24];
+        wsprintfW(leaf, L"~cube%08lX.tmp", static_cast<unsigned long>(seed + attempt * 7919));
+        *name = folder + leaf;
+        HANDLE file = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 } // namespace
 
 bool readWholeFile(const char* path, std::vector<uint8_t>* bytes) {
@@ -29,8 +66,12 @@ bool readWholeFile(const char* path, std::vector<uint8_t>* bytes) {
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= MaxFileBytes;
+    try {
+        if (ok) bytes->assign(size_t(size.QuadPart), 0);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     if (ok) {
-        bytes->assign(size_t(size.QuadPart), 0);
         DWORD read = 0;
         ok = bytes->empty() ||
              (ReadFile(file, bytes->data(), DWORD(bytes->size()), &read, nullptr) &&
@@ -43,15 +84,21 @@ bool readWholeFile(const char* path, std::vector<uint8_t>* bytes) {
 // The bytes go to a fresh file beside the target, which then replaces the target in one step:
 // a write that fails half way leaves no file behind and the old file as it was.
 bool writeWholeFile(const char* path, const std::vector<uint8_t>& bytes) {
-    const std::string temporary = std::string(path) + ".new~";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool written = writeAll(file, bytes);
-    const bool closed = CloseHandle(file) != 0;
-    if (written && closed &&
-        MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(temporary.c_str());
-    return false;
+    try {
+        const std::wstring target = extendedPath(path);
+        if (target.empty()) return false;
+        std::wstring temporary;
+        HANDLE file = createTemporaryBeside(target, &temporary);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        const bool written = writeAll(file, bytes);
+        const bool closed = CloseHandle(file) != 0;
+        if (written && closed &&
+            MoveFileExW(temporary.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DeleteFileW(temporary.c_str());
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }

@@ -8,6 +8,7 @@
 #include "../engine/sequenceStore.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -34,7 +35,12 @@ void recordMove(HWND view, int side, bool counterClockwise, bool halfTurn) {
     if (!(RuntimeFlags & Recording) || view != App.destinationView) return;
     if (side < 0 || side > 5) return;
     const int length = GetWindowTextLengthA(App.sequenceField);
-    std::vector<char> text(size_t(length) + 8, '\0');
+    std::vector<char> text;
+    try {
+        text.assign(size_t(length) + 8, '\0');
+    } catch (const std::bad_alloc&) {
+        return; // the move stays on the cube, as when the field cannot be read
+    }
     SetLastError(0);
     const int read = GetWindowTextA(App.sequenceField, text.data(), length + 1);
     if (read == 0 && GetLastError() != 0) {

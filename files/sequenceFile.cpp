@@ -7,34 +7,47 @@
 #include "../engine/sequenceStore.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 char SequenceFileName[RememberedNameSize];
 
+// Everything is read and copied before anything is stored, so a file that cannot be held in
+// memory is refused like a bad one, with nothing changed.
 int readSequenceFile(const char* path) {
     std::vector<uint8_t> bytes;
+    std::vector<MoveCode> codes;
+    std::vector<char> comment;
     SequenceFileParts parts;
-    if (!readWholeFile(path, &bytes) || !parseSequenceFile(bytes.data(), bytes.size(), &parts))
+    try {
+        if (!readWholeFile(path, &bytes) || !parseSequenceFile(bytes.data(), bytes.size(), &parts))
+            return 0;
+        codes.assign(parts.moves, parts.moves + parts.moveCount);
+        codes.push_back(EndOfMoves);
+        if (parts.comment) {
+            // The block need not hold a NUL; the copy is bounded by its length.
+            comment.assign(size_t(parts.commentLength) + 1, '\0');
+            std::memcpy(comment.data(), parts.comment, parts.commentLength);
+        }
+    } catch (const std::bad_alloc&) {
         return 0;
-    std::vector<MoveCode> codes(parts.moves, parts.moves + parts.moveCount);
-    codes.push_back(EndOfMoves);
-    if (!setCurrentSequence(codes.data(), uint32_t(codes.size()), parts.moveCount)) return 0;
-    if (parts.comment) {
-        // The block need not hold a NUL; the copy is bounded by its length.
-        std::vector<char> text(size_t(parts.commentLength) + 1, '\0');
-        std::memcpy(text.data(), parts.comment, parts.commentLength);
-        setCommentText(&SequenceComment, text.data(), parts.commentLength);
     }
+    if (!setCurrentSequence(codes.data(), uint32_t(codes.size()), parts.moveCount)) return 0;
+    if (parts.comment) setCommentText(&SequenceComment, comment.data(), parts.commentLength);
     return 1;
 }
 
 int writeSequenceFile(const char* path) {
     if (!CurrentSequence.block) return 0;
     const uint32_t commentCapacity = SequenceComment.text ? SequenceComment.capacity : 0;
-    return writeWholeFile(path, buildSequenceFile(CurrentSequence.block, CurrentSequence.length,
-                                                  SequenceComment.text, commentCapacity))
-               ? 1
-               : 0;
+    try {
+        return writeWholeFile(path, buildSequenceFile(CurrentSequence.block, CurrentSequence.length,
+                                                      SequenceComment.text, commentCapacity))
+                   ? 1
+                   : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 void clearSequence() {
@@ -71,7 +84,13 @@ bool saveSequence(bool alwaysAsk, bool showResult) {
                              SequenceFiles))
             return false;
     }
-    std::vector<char> text(size_t(GetWindowTextLengthA(App.sequenceField)) + 2, '\0');
+    std::vector<char> text;
+    try {
+        text.assign(size_t(GetWindowTextLengthA(App.sequenceField)) + 2, '\0');
+    } catch (const std::bad_alloc&) {
+        std::memcpy(SequenceFileName, previous, sizeof previous);
+        return false;
+    }
     GetWindowTextA(App.sequenceField, text.data(), int(text.size()));
     MoveCode codes[ScratchMoveCount + 1];
     const uint32_t count = parseMoveText(codes, text.data(), ScratchMoveCount);

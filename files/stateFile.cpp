@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 char SourceCubeFileName[RememberedNameSize];
@@ -22,16 +23,30 @@ int writeCubeStateFile(const char* path, HWND view) {
     SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&state));
     const void* colors = source ? viewOf(view)->sideColors : nullptr;
     const char* comment = source ? CubeComment.text : nullptr;
-    return writeWholeFile(path, buildStateFile(colors, state, comment)) ? 1 : 0;
+    try {
+        return writeWholeFile(path, buildStateFile(colors, state, comment)) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
-// The whole file is checked before anything is applied, so a rejected file changes nothing.
+// The whole file is checked and copied before anything is applied, so a rejected file, or one
+// that cannot be held in memory, changes nothing.
 int readCubeStateFile(const char* path, HWND view) {
     const bool source = view == App.sourceView;
     std::vector<uint8_t> bytes;
+    std::vector<char> comment;
     StateFileParts parts;
-    if (!readWholeFile(path, &bytes) || !parseStateFile(bytes.data(), bytes.size(), &parts))
+    try {
+        if (!readWholeFile(path, &bytes) || !parseStateFile(bytes.data(), bytes.size(), &parts))
+            return 0;
+        if (source && parts.comment) {
+            comment.assign(size_t(parts.commentLength) + 1, '\0');
+            std::memcpy(comment.data(), parts.comment, parts.commentLength);
+        }
+    } catch (const std::bad_alloc&) {
         return 0;
+    }
     if (source && parts.colors) {
         std::memcpy(SideColors.colors, parts.colors, 6 * sizeof(uint32_t));
         SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
@@ -39,11 +54,7 @@ int readCubeStateFile(const char* path, HWND view) {
     PackedCube state;
     std::memcpy(state.bytes, parts.state, sizeof state.bytes);
     SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&state));
-    if (source && parts.comment) {
-        std::vector<char> text(size_t(parts.commentLength) + 1, '\0');
-        std::memcpy(text.data(), parts.comment, parts.commentLength);
-        setCommentText(&CubeComment, text.data(), parts.commentLength);
-    }
+    if (source && parts.comment) setCommentText(&CubeComment, comment.data(), parts.commentLength);
     InvalidateRect(view, nullptr, TRUE);
     UpdateWindow(view);
     return 1;

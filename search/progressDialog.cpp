@@ -58,8 +58,11 @@ void leavePause(SearchJob* job) {
     job->paused = false;
 }
 
+// Once the search has cleared its running flag it is finishing: its thread may be waiting for
+// this dialog to close, and suspending it there would leave it suspended for good.
 void onPauseRestart(HWND dialog, SearchJob* job) {
     if (!job->paused) {
+        if (!job->search.running.load()) return;
         job->pausedElapsed = elapsedSince(job->search.startTick.load());
         stopTimers(dialog);
         SuspendThread(job->thread);
@@ -96,6 +99,8 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
             onAbort(dialog, job);
             return TRUE;
         case ProgressCloseMessage:
+            // A thread paused just as it finished must go on to report and release its job.
+            if (job->paused) leavePause(job);
             stopTimers(dialog);
             SetWindowLongPtrA(dialog, DWLP_USER, 0);
             DestroyWindow(dialog);

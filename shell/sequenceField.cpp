@@ -3,6 +3,7 @@
 #include "../engine/runtimeFlags.h"
 #include "settings.h"
 
+#include <new>
 #include <vector>
 
 const char ProgramTitle[] = "Morvane's Cube Emulator";
@@ -14,7 +15,12 @@ bool useSse2() {
 // Formats into a buffer sized for the list (3 characters a move at most), so no list can
 // overflow it. The field's change notice follows, as for any other change of its text.
 void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count) {
-    std::vector<char> text(size_t(count) * 3 + 4);
+    std::vector<char> text;
+    try {
+        text.assign(size_t(count) * 3 + 4, '\0');
+    } catch (const std::bad_alloc&) {
+        return; // the field keeps its text
+    }
     formatMoveText(codes, text.data(), count);
     SetWindowTextA(field, text.data());
 }

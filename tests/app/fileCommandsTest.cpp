@@ -1,5 +1,8 @@
 #include "programWindow.h"
 #include "cubeView.h"
+#include "failingNew.h"
+#include "recorder.h"
+#include "runtimeFlags.h"
 #include "sequenceFile.h"
 #include "sequenceStore.h"
 #include "stateFile.h"
@@ -28,6 +31,19 @@ const Bytes SixMoves = {8, 2, 10, 0, 4, 6};
 
 struct SequenceFiles : ProgramWindow {};
 struct CubeFiles : ProgramWindow {};
+
+// Every file in the folder: a save must leave nothing of its own behind.
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
 
 } // namespace
 
@@ -159,7 +175,56 @@ TEST_F(SequenceFiles, FailedWriteLeavesNoFileAndKeepsTheOldOne) {
     EXPECT_EQ(0, writeSequenceFile(pathOf("kept.csq").c_str()));
     CloseHandle(held);
     EXPECT_EQ(old, fileBytes(pathOf("kept.csq")));
-    EXPECT_FALSE(fileExists(pathOf("kept.csq.new~")));
+    EXPECT_EQ(std::vector<std::string>{"kept.csq"}, filesIn(folder));
+}
+
+// The temporary file is a new one of the program's own: a file that happens to carry a
+// likely name is left alone, and a target whose path fills MAX_PATH still saves.
+TEST_F(SequenceFiles, SavingTouchesNoOtherFileAndTakesEveryPathThatFits) {
+    setCurrentSequence(SixMoves.data(), 6, 6);
+    const Bytes unrelated = {9, 9, 9};
+    writeFileBytes(pathOf("mine.csq.new~"), unrelated);
+    ASSERT_EQ(1, writeSequenceFile(pathOf("mine.csq").c_str()));
+    EXPECT_EQ(unrelated, fileBytes(pathOf("mine.csq.new~")));
+    EXPECT_EQ(38u, fileBytes(pathOf("mine.csq")).size());
+    EXPECT_EQ(2u, filesIn(folder).size());
+
+    const std::string longest = pathOf(std::string(MAX_PATH - 6 - folder.size(), 'n') + ".csq");
+    ASSERT_EQ(size_t(MAX_PATH - 1), longest.size());
+    EXPECT_EQ(1, writeSequenceFile(longest.c_str()));
+    EXPECT_EQ(38u, fileBytes(longest).size());
+    EXPECT_EQ(3u, filesIn(folder).size());
+    DeleteFileA(longest.c_str());
+}
+
+// When memory runs out, loads and saves are refused like a bad file, with nothing changed,
+// and a recorded turn leaves the field as it was.
+TEST_F(SequenceFiles, NothingThrowsWhenMemoryRunsOut) {
+    setCurrentSequence(SixMoves.data(), 6, 6);
+    ASSERT_EQ(1, writeSequenceFile(pathOf("six.csq").c_str()));
+    ASSERT_EQ(1, writeCubeStateFile(pathOf("source.csf").c_str(), App.sourceView));
+    const MoveCode one[2] = {4, EndOfMoves};
+    setCurrentSequence(one, 2, 1);
+    setField("T");
+    const PackedCube turned = afterMoves(SolvedCube, {8});
+    setViewState(App.destinationView, turned);
+    RuntimeFlags |= Recording;
+    const std::string six = pathOf("six.csq"), source = pathOf("source.csf");
+    const std::string other = pathOf("other.csf");
+    {
+        FailingAllocations failing;
+        EXPECT_EQ(0, readSequenceFile(six.c_str()));
+        EXPECT_EQ(0, readCubeStateFile(source.c_str(), App.destinationView));
+        EXPECT_EQ(0, writeSequenceFile(six.c_str()));
+        EXPECT_EQ(0, writeCubeStateFile(other.c_str(), App.sourceView));
+        recordMove(App.destinationView, 0, false, false);
+    }
+    RuntimeFlags &= uint8_t(~Recording);
+    EXPECT_EQ(1u, CurrentSequence.length);
+    EXPECT_EQ("T", field());
+    EXPECT_TRUE(sameCube(turned, viewState(App.destinationView)));
+    EXPECT_EQ(38u, fileBytes(pathOf("six.csq")).size());
+    EXPECT_FALSE(fileExists(pathOf("other.csf")));
 }
 
 TEST_F(SequenceFiles, TitleUsesTheTextAfterTheLastBackslash) {

@@ -130,10 +130,33 @@ TEST_F(Recording, GuardedCommandsAskAndGoOn) {
     EXPECT_EQ(3u, questions.size());
 }
 
-TEST_F(Recording, ClosingAsksTwiceAfterCancel) {
+// A question's message loop may let the yellow field paint again, which asks the main window
+// for its brush; whatever was painted, the brush goes with the window.
+namespace {
+
+int closingQuestions;
+
+int WINAPI repaintFieldAndCancel(HWND, LPCSTR, LPCSTR, UINT) {
+    ++closingQuestions;
+    HDC dc = GetDC(App.sequenceField);
+    SendMessageA(GetParent(App.sequenceField), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(App.sequenceField));
+    ReleaseDC(App.sequenceField, dc);
+    return IDCANCEL;
+}
+
+} // namespace
+
+TEST_F(Recording, ClosingAsksTwiceAfterCancelAndReleasesTheBrush) {
     startRecording();
-    nextAnswer = IDCANCEL;
+    UpdateWindow(App.sequenceField);
+    const HBRUSH brush = App.recordingBrush;
+    ASSERT_NE(nullptr, brush);
+    closingQuestions = 0;
+    showMessageBox = repaintFieldAndCancel;
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(2u, questions.size());
+    EXPECT_EQ(2, closingQuestions);
+    EXPECT_EQ(nullptr, App.recordingBrush);
+    EXPECT_EQ(0u, GetObjectType(brush)) << "the brush is deleted";
 }

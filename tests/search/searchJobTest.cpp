@@ -160,10 +160,10 @@ TEST_F(FindSequence, SecondFindWhileRunningIsIgnoredAndAbortReportsNotFound) {
 TEST_F(FindSequence, ProgressShowsLengthCandidateAndTime) {
     Settings.updateInterval = 32;
     startLongSearch();
-    ASSERT_TRUE(waitFor([&] { return progressText(IDC_CANDIDATE).size() >= 7; }));
-    const int length = std::atoi(progressText(IDC_LENGTH).c_str());
-    EXPECT_GE(length, 4);
-    EXPECT_LE(length, 9);
+    // The dialog shows what the search had reached at its last update.
+    ASSERT_TRUE(waitFor([&] { return std::atoi(progressText(IDC_LENGTH).c_str()) >= 4; }));
+    EXPECT_LE(std::atoi(progressText(IDC_LENGTH).c_str()), 9);
+    EXPECT_GE(progressText(IDC_CANDIDATE).size(), 7u) << "four moves or more";
     EXPECT_NE(std::string::npos, progressText(IDC_ELAPSED).find(" hours; "));
     SendMessageA(progressDialog(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(waitForReport());
@@ -292,15 +292,23 @@ TEST_F(FindSequence, ProgressOfShortLengthsShowsNothing) {
     EXPECT_FALSE(IsWindow(dialog));
 }
 
-TEST_F(FindSequence, ManySearchesReleaseTheirThreadsAndJobs) {
-    DWORD handlesBefore = 0, handlesAfter = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
-    answers.answer = IDCANCEL;
-    setViewState(App.destinationView, afterMoves(SolvedCube, {6}));
-    for (int i = 1; i <= 20; ++i) {
-        find();
-        ASSERT_TRUE(waitForReport(i));
-    }
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
-    EXPECT_LE(handlesAfter, handlesBefore + 2);
+// A finished search waits for its dialog to close. A Pause handled in that moment must not
+// suspend it there, and a close must not leave a paused search suspended: either way the
+// report would never come and the job would stay active.
+TEST_F(FindSequence, PauseAsTheSearchFinishesLeavesItRunning) {
+    setViewState(App.destinationView, afterMoves(SolvedCube, {8, 2, 4}));
+    find();
+    SearchJob* job = ActiveJob;
+    ASSERT_NE(nullptr, job);
+    const DWORD start = GetTickCount();
+    while (job->search.running.load() && GetTickCount() - start < 20000)
+        Sleep(1);
+    click(IDC_PAUSE);
+    ASSERT_TRUE(waitForReport());
+
+    startLongSearch();
+    click(IDC_PAUSE);
+    closeProgressDialog(ActiveJob);
+    ActiveJob->search.running = false;
+    ASSERT_TRUE(waitForReport(2));
 }
