@@ -38,16 +38,6 @@ int WINAPI answerReport(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return (type & MB_OKCANCEL) ? answerer->answer : IDOK;
 }
 
-template <class Condition> bool waitFor(Condition done, DWORD milliseconds = 20000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        pumpMessages();
-        Sleep(2);
-    }
-    return true;
-}
-
 struct FindSequence : ::testing::Test {
     HWND window = nullptr;
     Answerer answers;

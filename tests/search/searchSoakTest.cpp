@@ -68,16 +68,6 @@ int WINAPI answerReport(HWND, LPCSTR, LPCSTR, UINT type) {
     return (type & MB_OKCANCEL) ? answer : IDOK;
 }
 
-template <class Condition> bool waitFor(Condition done, DWORD milliseconds = 20000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        pumpMessages();
-        Sleep(1);
-    }
-    return true;
-}
-
 void click(int id) {
     HWND dialog = findOwnWindow("Sequence Search");
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),

@@ -17,6 +17,16 @@ std::string windowText(HWND window);
 HWND findOwnWindow(const char* title);
 PackedCube viewState(HWND view);
 void setViewState(HWND view, const PackedCube& state);
+// Handles this thread's messages until done() holds; false when the time runs out first.
+template <class Condition> bool waitFor(Condition done, DWORD milliseconds = 20000) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        pumpMessages();
+        Sleep(1);
+    }
+    return true;
+}
 // A registry key of this process's own, removed with everything below it.
 std::string scratchKeyPath(const char* name);
 void deleteKeyTree(const std::string& path);
