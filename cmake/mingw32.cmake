@@ -1,12 +1,5 @@
-# 32-bit Windows on x86, statically linked, run under Wine: the product.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run in this build's own Wine prefix, whatever the caller's environment.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wineRun win32)
+# 32-bit Windows on x86: the product.
+set(MINGW_PROCESSOR i686)
+set(MINGW_TRIPLE i686-w64-mingw32)
+set(MINGW_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingwCommon.cmake)

@@ -29,10 +29,7 @@ struct MainWindow : ::testing::Test {
         pumpMessages();
     }
     void TearDown() override {
-        if (IsWindow(window)) DestroyWindow(window);
-        pumpMessages();
-        MSG msg;
-        PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        destroyMainWindow(window);
         freeSequenceRecord(&CurrentSequence);
     }
     void command(int id) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }

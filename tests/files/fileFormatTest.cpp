@@ -60,26 +60,21 @@ struct Exact {
     }
 };
 
-struct SequenceParse {
+template <class Parts, bool (*parse)(const uint8_t*, size_t, Parts*)> struct Parsed {
     Exact image;
     bool accepted;
-    SequenceFileParts parts{};
-    explicit SequenceParse(const Bytes& b) : image(b) {
-        accepted = parseSequenceFile(image.bytes.get(), image.size, &parts);
-    }
-    Bytes moves() const { return Bytes(parts.moves, parts.moves + parts.moveCount); }
-};
-
-struct StateParse {
-    Exact image;
-    bool accepted;
-    StateFileParts parts{};
-    explicit StateParse(const Bytes& b) : image(b) {
-        accepted = parseStateFile(image.bytes.get(), image.size, &parts);
+    Parts parts{};
+    explicit Parsed(const Bytes& b) : image(b) {
+        accepted = parse(image.bytes.get(), image.size, &parts);
     }
 };
+using SequenceParse = Parsed<SequenceFileParts, parseSequenceFile>;
+using StateParse = Parsed<StateFileParts, parseStateFile>;
 
-const Bytes Six(SixMoves, SixMoves + 6);
+Bytes movesOf(const SequenceParse& p) {
+    return Bytes(p.parts.moves, p.parts.moves + p.parts.moveCount);
+}
+
 const PackedCube Distinct = distinctState();
 const Bytes State(Distinct.bytes, Distinct.bytes + 48);
 const Bytes ColorBytes(Colors, Colors + 24);
@@ -104,7 +99,7 @@ TEST(SequenceFile, ExactImages) {
 TEST(SequenceFile, ReadsBackWhatWasBuiltAndBoundsTheMoveCount) {
     const SequenceParse p(buildSequenceFile(SixMoves, 6, AbcBlock, 8));
     ASSERT_TRUE(p.accepted);
-    EXPECT_EQ(Six, p.moves());
+    EXPECT_EQ(Six, movesOf(p));
     EXPECT_EQ(Bytes(AbcBlock, AbcBlock + 8),
               Bytes(p.parts.comment, p.parts.comment + p.parts.commentLength));
     for (uint32_t count : {1u, 875u, 876u}) {
@@ -151,7 +146,7 @@ TEST(SequenceFile, CommentOutsideTheFileIsDropped) {
     for (const auto& c : cases) {
         const SequenceParse p(withField(withField(good, 24, c.offset), 28, c.length));
         ASSERT_TRUE(p.accepted) << c.offset << "+" << c.length;
-        EXPECT_EQ(Six, p.moves());
+        EXPECT_EQ(Six, movesOf(p));
         EXPECT_EQ(c.kept, p.parts.comment != nullptr) << c.offset << "+" << c.length;
         if (!c.kept) {
             EXPECT_EQ(0u, p.parts.commentLength);

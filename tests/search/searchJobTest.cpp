@@ -57,10 +57,7 @@ struct FindSequence : ::testing::Test {
             ActiveJob->search.running = false;
             waitFor([] { return ActiveJob == nullptr; });
         }
-        DestroyWindow(window);
-        pumpMessages();
-        MSG msg;
-        PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        destroyMainWindow(window);
         freeSequenceRecord(&CurrentSequence);
         showMessageBox = MessageBoxA;
     }

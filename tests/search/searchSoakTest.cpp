@@ -133,8 +133,7 @@ TEST(SearchSoak, TwoHundredSearchesLeaveNothingBehind) {
         if (kind == 6) {
             PostMessageA(window, WM_CLOSE, 0, 0);
             ASSERT_TRUE(waitFor([&] { return !IsWindow(window); })) << "search " << i;
-            MSG quit;
-            PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+            destroyMainWindow(window);
             window = openMainWindow();
         }
     }
@@ -142,17 +141,12 @@ TEST(SearchSoak, TwoHundredSearchesLeaveNothingBehind) {
     DWORD_PTR answered = 0;
     EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answered))
         << "the main window still answers";
-    DestroyWindow(window);
-    pumpMessages();
-    MSG quit;
-    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    destroyMainWindow(window);
     freeSequenceRecord(&CurrentSequence);
     showMessageBox = MessageBoxA;
     window = openMainWindow(); // the same windows as at the start
     const Usage after = measure();
-    DestroyWindow(window);
-    pumpMessages();
-    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    destroyMainWindow(window);
 
     std::printf("soak: 200 searches in %lu ms; before -> after: handles %lu -> %lu, windows %lu "
                 "-> %lu, GDI %lu -> %lu, USER %lu -> %lu, threads %lu -> %lu, private KiB %lu "

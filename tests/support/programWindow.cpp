@@ -56,10 +56,7 @@ void ProgramWindow::SetUp() {
 
 void ProgramWindow::TearDown() {
     RuntimeFlags &= uint8_t(~(Recording | RecorderWriting));
-    if (IsWindow(window)) DestroyWindow(window);
-    pumpMessages();
-    MSG msg;
-    PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    destroyMainWindow(window);
     freeSequenceRecord(&CurrentSequence);
     freeCommentBuffer(&SequenceComment);
     freeCommentBuffer(&CubeComment);

@@ -26,6 +26,13 @@ void pumpMessages() {
     }
 }
 
+void destroyMainWindow(HWND window) {
+    if (IsWindow(window)) DestroyWindow(window);
+    pumpMessages();
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 // Reads what the window shows now, from its own device context.
 COLORREF pixelAt(HWND window, int x, int y) {
     HDC dc = GetDC(window);

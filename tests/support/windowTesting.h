@@ -10,6 +10,9 @@
 HINSTANCE testInstance();
 void registerProgramClasses();
 void pumpMessages();
+// Destroys the main window, if it is still there, and drops the quit message its end posts, so
+// the next window of the test program starts afresh.
+void destroyMainWindow(HWND window);
 COLORREF pixelAt(HWND window, int x, int y);
 std::string windowText(HWND window);
 // A top-level window of this process with that title. Test programs running side by side share
