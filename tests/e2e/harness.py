@@ -108,10 +108,6 @@ def visible(window):
     return bool(window.style & WS_VISIBLE)
 
 
-def enabled(window):
-    return not window.style & WS_DISABLED
-
-
 def centre(rect):
     return ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
 
@@ -228,7 +224,7 @@ def _mnemonic(caption):
 # --- The session --------------------------------------------------------------------------------
 
 class Session:
-    """One run of the emulator on a private X server; use it as a context manager."""
+    """One run of the emulator on a private X server; main() runs one scenario with it."""
 
     def __init__(self, name, exe, inspector, out_dir, prefix, rc_path, keep=False,
                  arch="win32"):
@@ -257,18 +253,6 @@ class Session:
         self.main_window = None
 
     # --- Lifetime
-
-    def __enter__(self):
-        try:
-            self.start()
-        except BaseException as error:
-            self.finish(error)
-            raise
-        return self
-
-    def __exit__(self, kind, error, tb):
-        self.finish(error)
-        return False
 
     def start(self):
         shutil.rmtree(self.out_dir, ignore_errors=True)
@@ -317,12 +301,6 @@ class Session:
         self.wait_until("the program to end", lambda: self._app.poll() is not None, timeout)
         self._app = None
         self.main_window = None
-
-    def restart(self):
-        """Closes the program and starts it again; the registry keeps what it saved."""
-        self.close_program()
-        self._squares = None
-        self.launch()
 
     def finish(self, error=None):
         """Records how the session ended and cleans up whatever it started."""
@@ -584,15 +562,6 @@ class Session:
             return True
         self.wait_until(f"control {control_id} to read {text!r}", probe, timeout)
 
-    def keyboard_focus(self):
-        """The window that receives keystrokes now, or None."""
-        windows = self.inspect("windows")
-        focus = next((int(f[2], 16) for f in windows if f[0] == "focus"), 0)
-        for fields in windows:
-            if fields[0] == "window" and int(fields[1], 16) == focus:
-                return _window_from_line(fields)
-        return None
-
     def message_box(self, timeout=10):
         """Waits for a message box and returns (window, its text, its button captions)."""
         def probe():
@@ -715,11 +684,6 @@ class Session:
     def _to_x(self, x, y):
         return x + self.offset[0], y + self.offset[1]
 
-    def move(self, x, y):
-        # Never --sync: moving to where the pointer already is waits for a motion event that
-        # does not come.
-        self.xdotool("mousemove", *self._to_x(x, y))
-
     def click(self, x, y, button=1, repeat=1):
         """Clicks at screen point (x, y) as Windows reports it."""
         self.trace(f"click {button} at ({x}, {y})" + (f" x{repeat}" if repeat > 1 else ""))
@@ -730,25 +694,6 @@ class Session:
         w = self.control(control_id, top)
         self.trace(f"click control {control_id} {w.text!r}")
         self.click(*centre(w.rect), button=button)
-
-    def drag(self, start, end, button=1, steps=8):
-        """Presses at start, moves in steps to end and releases there."""
-        self.trace(f"drag {button} from {start} to {end}")
-        args = ["mousemove", *self._to_x(*start), "mousedown", button]
-        for i in range(1, steps + 1):
-            x = start[0] + (end[0] - start[0]) * i // steps
-            y = start[1] + (end[1] - start[1]) * i // steps
-            args += ["sleep", 0.02, "mousemove", *self._to_x(x, y)]
-        self.xdotool(*args, "mouseup", button)
-
-    def click_with(self, modifier, x, y, button=1):
-        """Holds a modifier key ("ctrl", "shift") down for one click; always lets it go."""
-        self.trace(f"{modifier}+click {button} at ({x}, {y})")
-        self.xdotool("keydown", modifier)
-        try:
-            self.xdotool("mousemove", *self._to_x(x, y), "click", button)
-        finally:
-            self.xdotool("keyup", modifier)
 
     def type_text(self, text):
         self.trace(f"type {text!r}")
@@ -814,15 +759,6 @@ class Session:
 
     def pixel(self, x, y):
         return self._screen.pixel(*self._to_x(x, y))
-
-    def wait_for_pixel(self, x, y, color, tolerance=8, timeout=5, what=None):
-        """Waits until the screen point (x, y) shows that colour."""
-        def probe():
-            seen = self.pixel(x, y)
-            if color_distance(seen, color) > tolerance:
-                raise Failure(f"it shows {seen}")
-            return True
-        self.wait_until(what or f"{color} at ({x}, {y})", probe, timeout)
 
     def screenshot(self, name):
         self._shots += 1
