@@ -53,7 +53,7 @@ struct Exact {
     std::unique_ptr<uint8_t[]> bytes;
     size_t size;
     explicit Exact(const Bytes& b) : bytes(new uint8_t[b.size() + !b.size()]), size(b.size()) {
-        std::memcpy(bytes.get(), b.data(), b.size());
+        if (size) std::memcpy(bytes.get(), b.data(), size);
     }
     bool holds(const uint8_t* p, size_t n) const {
         return p >= bytes.get() && n <= size && size_t(p - bytes.get()) <= size - n;
@@ -75,6 +75,7 @@ Bytes movesOf(const SequenceParse& p) {
     return Bytes(p.parts.moves, p.parts.moves + p.parts.moveCount);
 }
 
+const Bytes Six(SixMoves, SixMoves + 6);
 const PackedCube Distinct = distinctState();
 const Bytes State(Distinct.bytes, Distinct.bytes + 48);
 const Bytes ColorBytes(Colors, Colors + 24);
