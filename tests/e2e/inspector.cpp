@@ -1,0 +1,64 @@
+// Test-only: lists the windows of the emulator's virtual desktop, as an outside program sees
+// them, for the end-to-end journey. Menus and memory of another process are out of its reach.
+//
+//   inspector.exe OUTPUT DESKTOP windows          depth, class, id, visible, rect, text per line
+//   inspector.exe OUTPUT DESKTOP deletekey SUBKEY removes HKEY_CURRENT_USER\SUBKEY
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// An edit control of another process answers only WM_GETTEXT with what was typed into it; a
+// hung window must not hold up the report.
+std::string textOf(HWND hwnd) {
+    char text[2048] = "";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    text[sizeof text - 1] = '\0';
+    // One window a line: line breaks and tabs inside texts become spaces.
+    for (char* c = text; *c; ++c)
+        if (*c == '\t' || *c == '\r' || *c == '\n') *c = ' ';
+    return text;
+}
+
+void report(FILE* out, HWND hwnd, int depth) {
+    char cls[256] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    fprintf(out, "%d\t%s\t%d\t%d\t%ld %ld %ld %ld\t%s\n", depth, cls,
+            depth ? GetDlgCtrlID(hwnd) : 0, IsWindowVisible(hwnd) ? 1 : 0, r.left, r.top, r.right,
+            r.bottom, textOf(hwnd).c_str());
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        report(out, child, depth + 1);
+}
+
+BOOL CALLBACK reportTopLevel(HWND hwnd, LPARAM out) {
+    report(reinterpret_cast<FILE*>(out), hwnd, 0);
+    return TRUE;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) return 2;
+    if (strcmp(argv[3], "deletekey") == 0 && argc == 5) {
+        const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, argv[4]);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? 0 : 1;
+    }
+    if (strcmp(argv[3], "windows") != 0) return 2;
+    // A process sees the windows of its own desktop only.
+    HDESK desktop = OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL);
+    if (!desktop || !SetThreadDesktop(desktop)) return 1;
+    // Renamed into place when complete, so a reader never sees half a report.
+    const std::string part = std::string(argv[1]) + ".part";
+    FILE* out = fopen(part.c_str(), "w");
+    if (!out) return 1;
+    EnumWindows(reportTopLevel, reinterpret_cast<LPARAM>(out));
+    fclose(out);
+    return MoveFileExA(part.c_str(), argv[1], MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+}

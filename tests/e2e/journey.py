@@ -1,0 +1,285 @@
+#!/usr/bin/env python3
+"""The real program driven from outside, as a user would, through every layer: type and execute
+a sequence, find it again, save it and the turned cube, load both back, and close the program
+while a search runs. Xvfb of its own, the exe on a Wine virtual desktop in a prefix of its own,
+xdotool for input, tests/e2e/inspector.cpp for window texts, Xvfb's framebuffer file for pixels,
+the files on disk for bytes. Standard library only; trace and failure screen in --out."""
+import argparse, mmap, os, re, select, shutil, signal, struct, subprocess, sys, tempfile, time
+
+TITLE = "Morvane's Cube Emulator"
+FIELD, DESTINATION, LENGTH, FILE_NAME, MESSAGE_TEXT = 1003, 1002, 5004, 0x47C, 0xFFFF
+SHORT = "F,R'"
+# Nothing shorter than ten moves undoes it: the search cannot end while the journey watches.
+LONG = "F,R,U',L,B\",T,F',R,U,L',B,T'"
+WINE = {"win32": ("wine", "wineserver"),
+        "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64")}
+
+
+class Failure(Exception):
+    pass
+
+
+class Session:
+    def __init__(self, args):
+        self.args, self.out = args, os.path.abspath(args.out)
+        shutil.rmtree(self.out, ignore_errors=True)
+        os.makedirs(self.out)
+        self.log = open(os.path.join(self.out, "trace.txt"), "w", buffering=1)
+        self.started, self.xvfb, self.app = time.monotonic(), None, None
+        self.wine, self.server = WINE[args.arch]
+
+    def trace(self, text):
+        self.log.write(f"{time.monotonic() - self.started:7.2f} {text}\n")
+
+    def run(self, *command, timeout=120):
+        # Wine's helpers inherit standard handles and would hold a pipe open: output to a file.
+        with open(os.path.join(self.out, "wine.log"), "ab") as log:
+            return subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+                                  stderr=log, timeout=timeout).returncode
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        self.fbdir = tempfile.mkdtemp(prefix="e2e-xvfb-")
+        # Xvfb picks a free display and writes its number when ready: no race with others.
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nocursor",
+             "-fbdir", self.fbdir, "-nolisten", "tcp"], pass_fds=(write_end,),
+            stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            if not select.select([read_end], [], [], 10)[0]:
+                raise Failure("Xvfb reported no display")
+            number += os.read(read_end, 16) or b"?\n"
+        prefix = os.path.abspath(self.args.prefix)
+        self.env = dict(os.environ, DISPLAY=":" + number.decode().strip(), WINEPREFIX=prefix,
+                        WINEARCH=self.args.arch, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", WINELOADER=self.wine,
+                        WINESERVER=self.server)
+        self.run(self.server, "-k")
+        if not os.path.exists(os.path.join(prefix, ".ready")):
+            self.trace(f"creating {prefix}")
+            shutil.rmtree(prefix, ignore_errors=True)
+            self.run(self.wine, "wineboot.exe", "-i", timeout=240)
+            # A crash must end the program, not wait on Wine's crash dialog.
+            self.run(self.wine, "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
+                     "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f")
+            self.run(self.server, "-w")
+            open(os.path.join(prefix, ".ready"), "w").close()
+        self.inspect("deletekey", r"Software\Brackenfold\MorvaneCubeEmulator")
+        with open(os.path.join(self.out, "wine.log"), "ab") as log:
+            self.app = subprocess.Popen(
+                [self.wine, "explorer", "/desktop=e2e,1024x768", self.winpath(self.args.exe)],
+                env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        self.wait_for_window(TITLE, "DLGCLASS", 30)
+        found = self.xdotool("search", "--name", "^e2e - Wine desktop$", "getwindowgeometry",
+                             "--shell")
+        self.offset = [int(re.search(f"^{a}=(-?\\d+)", found, re.M)[1]) for a in "XY"]
+
+    def close(self, failed):
+        if failed and self.xvfb:
+            shutil.copy(os.path.join(self.fbdir, "Xvfb_screen0"), os.path.join(self.out,
+                                                                              "failure.xwd"))
+        if self.xvfb:
+            self.xdotool("keyup", "shift", "ctrl", "alt")
+            self.run(self.server, "-k")
+            self.xvfb.kill()
+            shutil.rmtree(self.fbdir, ignore_errors=True)
+
+    def winpath(self, path):
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def inspect(self, *command):
+        report = os.path.join(self.out, "windows.txt")
+        if self.run(self.wine, self.args.inspector, self.winpath(report), "e2e", *command):
+            raise Failure(f"inspector {command} failed")
+        return report
+
+    def windows(self):
+        """(depth, class, id, visible, rect, text) of every window, parents before children."""
+        with open(self.inspect("windows"), encoding="latin-1") as f:
+            rows = [line.rstrip("\n").split("\t") for line in f]
+        return [(int(d), c, int(i) & 0xFFFF, v == "1", tuple(map(int, r.split())), t)
+                for d, c, i, v, r, t in rows]
+
+    def wait(self, what, probe, timeout=10):
+        deadline, seen = time.monotonic() + timeout, None
+        while time.monotonic() < deadline:
+            try:
+                result = probe()
+                if result:
+                    self.trace(f"saw {what}")
+                    return result
+            except (Failure, OSError, LookupError, TypeError, ValueError, StopIteration) as e:
+                seen = e
+            time.sleep(0.1)
+        raise Failure(f"timed out waiting for {what}" + (f": {seen}" if seen else ""))
+
+    def top_level(self, title=None, cls=None):
+        """The first visible top-level window that matches, with its descendants."""
+        rows = self.windows()
+        for n, (depth, c, _, shown, _, text) in enumerate(rows):
+            if depth == 0 and shown and title in (None, text) and cls in (None, c):
+                end = next((m for m in range(n + 1, len(rows)) if rows[m][0] == 0), len(rows))
+                return rows[n:end]
+        return None
+
+    def wait_for_window(self, title=None, cls=None, timeout=10):
+        return self.wait(f"window {title} {cls or ''}", lambda: self.top_level(title, cls),
+                         timeout)
+
+    def control(self, control_id, top=None):
+        return next(w for w in (top or self.top_level(cls="DLGCLASS")) if w[2] == control_id)
+
+    def wait_for_text(self, control_id, text, timeout=10):
+        self.wait(f"control {control_id} reading {text!r}",
+                  lambda: self.control(control_id)[5] == text, timeout)
+
+    def xdotool(self, *args):
+        self.trace("xdotool " + " ".join(args))
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              timeout=20).stdout
+
+    def click(self, rect):
+        x, y = (rect[0] + rect[2]) // 2 + self.offset[0], (rect[1] + rect[3]) // 2 + self.offset[1]
+        self.xdotool("mousemove", str(x), str(y), "click", "1")
+
+    def retype(self, rect, text):
+        self.click(rect)
+        # Wine's edit control ignores Ctrl+A.
+        self.xdotool("key", "End", "shift+Home", "BackSpace")
+        self.xdotool("type", "--delay", "15", "--", text)
+
+    def menu(self, keys):
+        """Alt and a menu's letter, then Right, Down and Return as the keys say."""
+        self.xdotool("key", keys[0])
+        self.wait_for_window(cls="#32768", timeout=5)
+        self.xdotool("key", "--delay", "50", *keys[1:], "Return")
+
+    def choose_file(self, title, path):
+        dialog = self.wait_for_window(title, "#32770", 15)
+        self.retype(next(w for w in dialog if w[2] == FILE_NAME and w[1] == "Edit")[4],
+                    self.winpath(path))
+        self.xdotool("key", "Return")
+        self.wait(f"{title} to close", lambda: not self.top_level(title), 15)
+
+    def message(self, starts_with):
+        box = self.wait_for_window(TITLE, "#32770", 20)
+        text = next(w[5] for w in box if w[2] == MESSAGE_TEXT)
+        if not text.startswith(starts_with):
+            raise Failure(f"the message reads {text!r}")
+        self.xdotool("key", "Return")
+        return text
+
+    def destination_pixels(self):
+        """The destination's cube views, as bytes of the screen."""
+        rows = self.top_level(cls="DLGCLASS")
+        group = next(n for n, w in enumerate(rows) if w[2] == DESTINATION)
+        with open(os.path.join(self.fbdir, "Xvfb_screen0"), "rb") as f:
+            screen = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ)
+        size, stride, colors = (struct.unpack(">I", screen[o:o + 4])[0] for o in (0, 48, 76))
+        pixels = b""
+        for depth, cls, _, _, (left, top, right, bottom), _ in rows[group + 1:]:
+            if cls != "CubeCtlClass":
+                break
+            for y in range(top + self.offset[1], bottom + self.offset[1]):
+                at = size + 12 * colors + y * stride + 4 * (left + self.offset[0])
+                pixels += screen[at:at + 4 * (right - left)]
+        if not pixels:
+            raise Failure("no cube views in the destination's frame")
+        return pixels
+
+
+def expect_file(path, expected_start, size):
+    data = open(path, "rb").read()
+    if len(data) != size or not data.startswith(expected_start):
+        raise Failure(f"{path} holds {data.hex(' ')}")
+    return data
+
+
+def header(magic, size, *offsets):
+    return magic + struct.pack("<7I", size, 0, 32, *offsets, 0, 0)
+
+
+def journey(s):
+    files = os.path.join(s.out, "files")
+    os.makedirs(files)
+    moves, cube = os.path.join(files, "moves.csq"), os.path.join(files, "cube.csf")
+    assembled = s.destination_pixels()
+    s.retype(s.control(FIELD)[4], SHORT)
+    s.wait_for_text(FIELD, SHORT)
+    s.xdotool("key", "Return")
+    turned = s.wait("the destination turned", lambda: s.destination_pixels() != assembled
+                    and s.destination_pixels())
+    # Cleared, so the found sequence must come back into the field once accepted.
+    s.retype(s.control(FIELD)[4], "")
+    s.wait_for_text(FIELD, "")
+    s.menu(["alt+a"])  # Find Sequence
+    found = s.message("The required sequence was found.")
+    if "Length of the sequence: 2 moves." not in found or SHORT not in found:
+        raise Failure(f"the search reports {found!r}")
+    s.wait_for_text(FIELD, SHORT)
+
+    s.menu(["alt+s", "Down", "Down", "Down"])  # Save Sequence As...
+    s.choose_file("Save Move Sequence File", moves)
+    s.wait("the title naming the file", lambda: s.top_level(f"{TITLE} - moves.csq"))
+    expect_file(moves, header(b"CSQF", 34, 32, 2) + bytes((8, 3)), 34)
+
+    s.menu(["alt+d", "Down", "Down", "Down"])  # Destination Cube: Save Cube As...
+    s.choose_file("Save Cube State File", cube)
+    # The destination's file holds its state alone, no colours.
+    state = expect_file(cube, header(b"MCSF", 80, 0, 32), 80)[32:]
+    if sorted(state) != sorted(i // 8 for i in range(48)) or state == bytes(sorted(state)):
+        raise Failure(f"the saved state {state.hex(' ')} is not a turned cube")
+    s.menu(["alt+d"])  # Assemble Cube
+    s.wait("the destination assembled", lambda: s.destination_pixels() == assembled)
+    s.menu(["alt+d", "Down"])  # Load Cube...
+    s.choose_file("Open Cube State File", cube)
+    s.wait("the destination loaded", lambda: s.destination_pixels() == turned)
+    s.wait_for_text(DESTINATION, "Destination Cube - cube.csf")
+
+    s.menu(["alt+s", "Down", "Down", "Down", "Down"])  # Clear Sequence
+    s.wait_for_text(FIELD, "")
+    s.menu(["alt+s", "Down"])  # Load Sequence...
+    s.choose_file("Open Move Sequence File", moves)
+    s.wait_for_text(FIELD, SHORT)
+
+    # Closing the main window while the search thread runs ends the program cleanly.
+    s.retype(s.control(FIELD)[4], LONG)
+    s.wait_for_text(FIELD, LONG)
+    s.xdotool("key", "Return")
+    s.menu(["alt+a"])
+    s.wait("the search past four moves", lambda: int(s.control(
+        LENGTH, s.top_level("Sequence Search"))[5]) >= 4, 30)
+    # The progress dialog has the focus: back to the main window by its caption, then close it.
+    left, top, right, _ = s.top_level(cls="DLGCLASS")[0][4]
+    s.click((left, top, right, top + 16))
+    s.xdotool("key", "alt+F4")
+    s.wait("the program to end", lambda: s.app.poll() is not None, 15)
+
+
+def die_with_parent():
+    # When ctest kills the journey outright, Xvfb goes too and Wine loses its display.
+    import ctypes
+    ctypes.CDLL(None).prctl(1, signal.SIGTERM)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    for option in ("--arch", "--exe", "--inspector", "--out", "--prefix"):
+        parser.add_argument(option, required=True)
+    session, error = Session(parser.parse_args()), None
+    try:
+        session.start()
+        journey(session)
+    except Exception as e:
+        error = e
+        session.trace(f"FAILED: {e!r}")
+    finally:
+        session.close(error is not None)
+    print(f"journey: {'FAILED: ' + str(error) if error else 'passed'} (trace in {session.out})")
+    return 1 if error else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
