@@ -1,0 +1,48 @@
+// The search that meets in the middle: the same sequence as findSequence, found in about the
+// square root of its work, on every core.
+#pragma once
+
+#include "search.h"
+
+#include <atomic>
+#include <cstdint>
+
+enum : uint32_t {
+    DefaultTableMiB = 512,
+};
+
+struct FastSearchOptions {
+    // 0: one worker per core.
+    uint32_t threads = 0;
+    uint64_t tableBytesCap = uint64_t(DefaultTableMiB) << 20;
+    bool useSse2 = true;
+    // Runs first on every extra worker thread: the caller's chance to give it its priority.
+    void (*onWorkerStart)(void* context) = nullptr;
+    void* context = nullptr;
+};
+
+// Written by the search, read by whoever shows its progress.
+struct FastSearchProgress {
+    // Prefix moves the current table holds; 0 while the brute force does the short lengths.
+    std::atomic<uint32_t> tableDepth{0};
+    std::atomic<bool> building{false};
+    // Parts of the current step (building the table, or walking one length's suffixes) done.
+    std::atomic<uint32_t> done{0};
+    std::atomic<uint32_t> total{0};
+    std::atomic<uint64_t> peakTableBytes{0};
+    // Set by the caller: the workers wait while it is set, and end when running is cleared.
+    std::atomic<bool> paused{false};
+    std::atomic<bool> outOfMemory{false};
+};
+
+// Returns the length found (the sequence in result, ended by EndOfMoves), or 0 when there is
+// none within maxMoves, the search was stopped, or the table could not be had (outOfMemory).
+// The length searched is in st->currentLength, as with findSequence.
+uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const PackedCube* start,
+                          MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
+                          FastSearchProgress* progress);
+
+// Valid sequences (no move followed by its inverse, no three equal moves in a row) of a length.
+uint64_t validSequenceCount(uint32_t length);
+// What the table of that many prefix moves takes.
+uint64_t tableBytesFor(uint32_t depth);
