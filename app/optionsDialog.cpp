@@ -93,6 +93,7 @@ BOOL onInitDialog(HWND dialog, OptionsDialog* state) {
     check(dialog, IDC_SHOW_LABELS, Settings.flags & ShowLabels);
     check(dialog, IDC_DISABLE_THREADED, Settings.flags & DisableThreadedSearch);
     check(dialog, IDC_PRESERVE_COLORS, Settings.flags & PreserveColors);
+    check(dialog, IDC_FAST_SEARCH, Settings.flags & FastSearch);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
     SetDlgItemInt(dialog, IDC_MAX_MOVES, Settings.maxMoves, FALSE);
     SendDlgItemMessageA(dialog, IDC_MAX_MOVES, EM_LIMITTEXT, 3, 0);
@@ -134,12 +135,13 @@ uint32_t selectedPriority(HWND dialog) {
     return uint32_t(selected);
 }
 
-// Bits 4 to 7 of the flags are left as they were read.
+// Bits 5 to 7 of the flags are left as they were read.
 void apply(HWND dialog, const OptionsRecord& record) {
     if (record.sse2Available) setFlag(DisableSse2, isChecked(dialog, IDC_DISABLE_SSE2));
     setFlag(ShowLabels, isChecked(dialog, IDC_SHOW_LABELS));
     setFlag(DisableThreadedSearch, isChecked(dialog, IDC_DISABLE_THREADED));
     setFlag(PreserveColors, isChecked(dialog, IDC_PRESERVE_COLORS));
+    setFlag(FastSearch, isChecked(dialog, IDC_FAST_SEARCH));
     Settings.updateInterval = intervalAtPosition(sliderPosition(dialog));
     Settings.priorityIndex = selectedPriority(dialog);
     Settings.maxMoves = movesInField(dialog);

@@ -5,6 +5,7 @@
 #include "../engine/notation.h"
 
 #include <commctrl.h>
+#include <cstdio>
 
 namespace {
 
@@ -54,6 +55,7 @@ void onTimer(HWND dialog, SearchJob* job, UINT_PTR id) {
 // Moving the start tick forward by the pause keeps paused time out of every elapsed figure.
 void leavePause(SearchJob* job) {
     job->search.startTick = GetTickCount() - job->pausedElapsed;
+    job->fast.paused = false;
     ResumeThread(job->thread);
     job->paused = false;
 }
@@ -65,6 +67,8 @@ void onPauseRestart(HWND dialog, SearchJob* job) {
         if (!job->search.running.load()) return;
         job->pausedElapsed = elapsedSince(job->search.startTick.load());
         stopTimers(dialog);
+        // The fast search's workers wait on the flag; the search thread itself is suspended.
+        job->fast.paused = true;
         SuspendThread(job->thread);
         job->paused = true;
         SetDlgItemTextA(dialog, IDC_PAUSE, "Restart");
@@ -109,6 +113,20 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+// In place of the candidate, which the fast search does not go through one by one.
+void describeFastSearch(SearchJob* job, uint32_t length, char* text) {
+    const uint32_t depth = job->fast.tableDepth.load();
+    const uint32_t total = job->fast.total.load();
+    const uint32_t percent = total ? uint32_t(uint64_t(job->fast.done.load()) * 100 / total) : 0;
+    if (job->fast.building.load())
+        std::sprintf(text, "Fast search: storing the cubes after %lu moves, %lu%% done",
+                     static_cast<unsigned long>(depth), static_cast<unsigned long>(percent));
+    else
+        std::sprintf(text, "Fast search: %lu + %lu moves, %lu%% done",
+                     static_cast<unsigned long>(depth), static_cast<unsigned long>(length - depth),
+                     static_cast<unsigned long>(percent));
+}
+
 } // namespace
 
 HWND createProgressDialog(SearchJob* job) {
@@ -133,6 +151,9 @@ void updateProgress(HWND dialog, SearchJob* job) {
     static char text[3 * MaxExecuteMoves + 4];
     if (length == 0) {
         text[0] = '\0';
+    } else if (job->useFastSearch && job->fast.tableDepth.load() > 0) {
+        describeFastSearch(job, length, text);
+        elapsed = elapsedSince(job->search.startTick.load());
     } else {
         MoveCode codes[MaxExecuteMoves + 1];
         const uint32_t n = readCandidate(&job->search, codes, MaxExecuteMoves);

@@ -38,6 +38,23 @@ int priorityOf(uint32_t index) {
     return Priorities[index < PriorityCount ? index : IdlePriorityIndex].threadPriority;
 }
 
+// Every worker of the fast search runs at the priority the search thread got.
+void givePriority(void* job) {
+    SetThreadPriority(GetCurrentThread(), static_cast<SearchJob*>(job)->threadPriority);
+}
+
+uint32_t runSearch(SearchJob* job) {
+    if (!job->useFastSearch)
+        return findSequence(&job->search, &job->destination, &job->source, job->result,
+                            job->maxMoves, job->useSse2);
+    FastSearchOptions options;
+    options.useSse2 = job->useSse2;
+    options.onWorkerStart = givePriority;
+    options.context = job;
+    return findSequenceFast(&job->search, &job->destination, &job->source, job->result,
+                            job->maxMoves, options, &job->fast);
+}
+
 } // namespace
 
 uint32_t elapsedSince(uint32_t startTick) {
@@ -60,6 +77,8 @@ void startSearch() {
     SendMessageA(App.destinationView, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&job->destination));
     job->maxMoves = Settings.maxMoves;
     job->useSse2 = useSse2();
+    job->useFastSearch = Settings.flags & FastSearch;
+    job->threadPriority = priorityOf(Settings.priorityIndex);
 
     if (Settings.flags & DisableThreadedSearch) {
         ActiveJob = job;
@@ -76,7 +95,7 @@ void startSearch() {
         freeJob(job);
         return;
     }
-    if (!SetThreadPriority(job->thread, priorityOf(Settings.priorityIndex))) {
+    if (!SetThreadPriority(job->thread, job->threadPriority)) {
         // With the running flag clear the thread ends at once and its job is released.
         ResumeThread(job->thread);
         return;
@@ -89,8 +108,7 @@ void startSearch() {
 
 void searchThreadMain(SearchJob* job) {
     if (!job->search.running.load()) return;
-    const uint32_t length = findSequence(&job->search, &job->destination, &job->source, job->result,
-                                         job->maxMoves, job->useSse2);
+    const uint32_t length = runSearch(job);
     job->search.running = false;
     const uint32_t elapsed = elapsedSince(job->search.startTick.load());
     job->search.startTick = 0;
@@ -105,6 +123,15 @@ void reportResult(SearchJob* job, uint32_t length, uint32_t elapsed) {
     char elapsedText[ElapsedTextSize];
     formatElapsed(elapsed, elapsedText);
     char message[1024];
+    if (job->fast.outOfMemory.load()) {
+        std::snprintf(message, sizeof message,
+                      "The fast search could not get the memory for its table (up to %lu MB)."
+                      "\r\nTime elapsed: %s\r\nClose other programs, or turn off \"Fast search\" "
+                      "in Options Dialog and search again.",
+                      static_cast<unsigned long>(DefaultTableMiB), elapsedText);
+        showMessageBox(App.mainWindow, message, ProgramTitle, MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
     if (length == 0) {
         std::snprintf(message, sizeof message,
                       "No sequence was found for current limit of moves (%lu).\r\nTime elapsed: "

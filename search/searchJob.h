@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "../shell/messageBox.h"
-#include "../engine/search.h"
+#include "../engine/fastSearch.h"
 
 #include <atomic>
 
@@ -31,6 +31,9 @@ struct SearchJob {
     // Chosen when the search starts; a change in the Options dialog meanwhile does not reach it.
     uint32_t maxMoves;
     bool useSse2;
+    bool useFastSearch;
+    int threadPriority;
+    FastSearchProgress fast;
     bool paused;
     bool updating;
     uint32_t pausedElapsed;

@@ -80,6 +80,7 @@
 #define IDC_PRIORITY_CAPTION  4007
 #define IDC_OPTIONS_SAVE      4008
 #define IDC_MAX_MOVES_CAPTION 4009
+#define IDC_FAST_SEARCH       4010
 #define IDC_MAX_MOVES         4010
 #define IDC_PRIORITY          4011
 #define IDC_OPTIONS_OK        4012

@@ -8,6 +8,7 @@ enum : uint8_t {
     ShowLabels = 0x02,
     DisableThreadedSearch = 0x04,
     PreserveColors = 0x08,
+    FastSearch = 0x10,
 };
 
 enum : uint32_t {
