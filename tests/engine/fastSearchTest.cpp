@@ -1,0 +1,176 @@
+#include "fastSearch.h"
+#include "testCubes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <unordered_map>
+
+namespace {
+
+using Codes = std::vector<MoveCode>;
+
+Codes found(const MoveCode* result, uint32_t length) {
+    return Codes(result, result + length);
+}
+
+Codes brute(const PackedCube& start, const PackedCube& target, uint32_t limit) {
+    auto st = std::make_unique<SearchState>();
+    st->running = true;
+    MoveCode result[MaxExecuteMoves + 1];
+    return found(result, findSequence(st.get(), &target, &start, result, limit, true));
+}
+
+Codes fast(const PackedCube& start, const PackedCube& target, uint32_t limit,
+           FastSearchOptions options = {}) {
+    auto st = std::make_unique<SearchState>();
+    st->running = true;
+    FastSearchProgress progress;
+    MoveCode result[MaxExecuteMoves + 1];
+    const uint32_t length =
+        findSequenceFast(st.get(), &target, &start, result, limit, options, &progress);
+    EXPECT_FALSE(progress.outOfMemory);
+    if (length == 0) return {};
+    EXPECT_EQ(EndOfMoves, result[length]);
+    return found(result, length);
+}
+
+bool valid(const Codes& m) {
+    for (size_t i = 0; i + 1 < m.size(); ++i)
+        if ((m[i] ^ m[i + 1]) == 1 || (i + 2 < m.size() && m[i] == m[i + 1] && m[i] == m[i + 2]))
+            return false;
+    return true;
+}
+
+void eachValid(Codes& m, size_t at, const std::function<void(const Codes&)>& visit) {
+    if (at == m.size()) return visit(m);
+    for (MoveCode c = 0; c < MoveCodeCount; ++c) {
+        m[at] = c;
+        if (valid(Codes(m.begin(), m.begin() + at + 1))) eachValid(m, at + 1, visit);
+    }
+}
+
+std::string key(const PackedCube& c) {
+    return std::string(reinterpret_cast<const char*>(c.bytes), 48);
+}
+
+// A check of another design: every prefix of half the length kept (no merging of equal states),
+// every suffix joined with every prefix that meets it, joins checked against the rules and the
+// least candidate chosen by comparing last moves first. Lengths 3 and up.
+Codes slowFirstMatch(const PackedCube& start, const PackedCube& target, size_t length) {
+    std::unordered_multimap<std::string, Codes> prefixes;
+    Codes p(length / 2), s(length - length / 2), best;
+    eachValid(p, 0, [&](const Codes& m) { prefixes.emplace(key(afterMoves(start, m)), m); });
+    eachValid(s, 0, [&](const Codes& suffix) {
+        PackedCube back = target;
+        for (size_t i = suffix.size(); i-- > 0;)
+            moveRoutines[suffix[i] ^ 1](&back);
+        auto range = prefixes.equal_range(key(back));
+        for (auto it = range.first; it != range.second; ++it) {
+            Codes joined = it->second;
+            joined.insert(joined.end(), suffix.begin(), suffix.end());
+            if (valid(joined) &&
+                (best.empty() || std::lexicographical_compare(joined.rbegin(), joined.rend(),
+                                                              best.rbegin(), best.rend())))
+                best = joined;
+        }
+    });
+    return best;
+}
+
+// Sources and targets as a user could make them: scrambles, cubes painted with few colours
+// (many sequences reach the same colouring), partly painted cubes, unreachable targets.
+TEST(FastSearch, ReturnsExactlyWhatTheBruteForceReturns) {
+    std::mt19937 rng(7);
+    const int cases =
+        std::getenv("CUBE_FAST_CASES") ? std::atoi(std::getenv("CUBE_FAST_CASES")) : 160;
+    for (int n = 0; n < cases; ++n) {
+        PackedCube start = afterMoves(SolvedCube, randomMoves(rng, rng() % 20));
+        const int colours = n % 4 == 0 ? 6 : 1 + int(rng() % 7);
+        if (n % 2) {
+            for (uint8_t& b : start.bytes)
+                b = uint8_t(rng() % colours);
+        }
+        const size_t scramble = n % 40 == 0 ? 7 : rng() % 7;
+        PackedCube target = afterMoves(start, randomMoves(rng, scramble));
+        if (n % 5 == 0) std::swap(target.bytes[rng() % 48], target.bytes[rng() % 48]);
+        const uint32_t limit = uint32_t(n % 5 == 0 ? 5 : scramble + rng() % 2);
+        FastSearchOptions options;
+        options.useSse2 = n % 3 != 0;
+        options.threads = 1 + n % 2;
+        SCOPED_TRACE("case " + std::to_string(n));
+        ASSERT_EQ(brute(start, target, limit), fast(start, target, limit, options));
+    }
+    // Nothing to do: the brute force's own answer, a sequence that changes nothing.
+    ASSERT_EQ(brute(SolvedCube, SolvedCube, 9), fast(SolvedCube, SolvedCube, 9));
+}
+
+TEST(FastSearch, LongerTargetsAgreeWithAnotherDesign) {
+    std::mt19937 rng(11);
+    for (size_t length : {8, 9, 10, 10}) {
+        PackedCube start = SolvedCube;
+        if (length == 9)
+            for (uint8_t& b : start.bytes)
+                b = uint8_t(rng() % 3);
+        const PackedCube target = afterMoves(start, randomMoves(rng, length));
+        const Codes answer = fast(start, target, uint32_t(length));
+        for (size_t shorter = 3; shorter < answer.size(); ++shorter)
+            ASSERT_TRUE(slowFirstMatch(start, target, shorter).empty()) << shorter;
+        ASSERT_FALSE(answer.empty());
+        EXPECT_EQ(slowFirstMatch(start, target, answer.size()), answer);
+    }
+}
+
+// A search far too long to finish: pausing stops every worker, and clearing the running flag
+// ends it.
+TEST(FastSearch, PausesAndStopsOnItsFlags) {
+    auto st = std::make_unique<SearchState>();
+    st->running = true;
+    FastSearchProgress progress;
+    FastSearchOptions options;
+    options.threads = 2;
+    // Five moves' table: from eleven moves on each length walks millions of suffixes.
+    options.tableBytesCap = tableBytesFor(5);
+    MoveCode result[MaxExecuteMoves + 1];
+    const PackedCube target = twistedCorner();
+    uint32_t length = 1;
+    std::thread search([&] {
+        length = findSequenceFast(st.get(), &target, &SolvedCube, result, 30, options, &progress);
+    });
+    while (st->currentLength.load() < 12)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    progress.paused = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint32_t done = progress.done.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(done, progress.done.load());
+    progress.paused = false;
+    while (progress.done.load() == done)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    st->running = false;
+    search.join();
+    EXPECT_EQ(0u, length);
+}
+
+TEST(FastSearch, ATableOverTheCapIsRefusedNotAllocated) {
+    auto st = std::make_unique<SearchState>();
+    st->running = true;
+    FastSearchProgress progress;
+    FastSearchOptions options;
+    options.tableBytesCap = tableBytesFor(1) - 1;
+    MoveCode result[MaxExecuteMoves + 1];
+    const PackedCube target = afterMoves(SolvedCube, {0, 4, 8});
+    EXPECT_EQ(0u, findSequenceFast(st.get(), &target, &SolvedCube, result, 5, options, &progress));
+    EXPECT_TRUE(progress.outOfMemory);
+    // The default cap holds seven moves' table and no more.
+    EXPECT_LE(tableBytesFor(7), uint64_t(DefaultTableMiB) << 20);
+    EXPECT_GT(tableBytesFor(8), uint64_t(DefaultTableMiB) << 20);
+}
+
+} // namespace
