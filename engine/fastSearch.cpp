@@ -169,8 +169,8 @@ bool lookUp(const Search& s, const PackedCube& cube, uint64_t h, uint32_t* prefi
 template <class Work>
 void onEveryWorker(const FastSearchOptions& options, uint64_t leaves, Work work) {
     uint32_t count = options.threads ? options.threads : std::thread::hardware_concurrency();
-    // Starting a thread costs more than a small step takes.
-    if (count == 0 || leaves < SharedStepLeaves) count = 1;
+    // Starting a thread costs more than a small step takes, unless the caller asked for it.
+    if (count == 0 || (options.threads == 0 && leaves < SharedStepLeaves)) count = 1;
     std::vector<std::thread> extra;
     for (uint32_t w = 1; w < count; ++w) {
         try {

@@ -12,7 +12,7 @@ enum : uint32_t {
 };
 
 struct FastSearchOptions {
-    // 0: one worker per core.
+    // 0: one worker per core, and only where the step is large enough to share out.
     uint32_t threads = 0;
     uint64_t tableBytesCap = uint64_t(DefaultTableMiB) << 20;
     bool useSse2 = true;
