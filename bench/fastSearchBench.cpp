@@ -5,6 +5,7 @@
 //   fastSearchBench [generic] [threads N]
 #include "fastSearch.h"
 #include "notation.h"
+#include "../cli/peakMemory.h"
 
 #include <chrono>
 #include <cstdio>
@@ -13,26 +14,7 @@
 #include <memory>
 #include <random>
 
-#ifdef _WIN32
-#include <windows.h>
-#include <psapi.h>
-#else
-#include <sys/resource.h>
-#endif
-
 namespace {
-
-double peakProcessMiB() {
-#ifdef _WIN32
-    PROCESS_MEMORY_COUNTERS counters = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PeakWorkingSetSize / 1048576.0;
-#else
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-#endif
-}
 
 struct Run {
     uint32_t length;
@@ -96,7 +78,7 @@ int main(int argc, char** argv) {
         } else {
             std::printf(" %10s %8s", "-", "-");
         }
-        std::printf(" %9.1f %9.1f\n", progress.peakTableBytes.load() / 1048576.0, peakProcessMiB());
+        std::printf(" %9.1f %9.1f\n", progress.peakTableBytes.load() / 1048576.0, peakMemoryMiB());
     }
     return 0;
 }

@@ -85,6 +85,12 @@ uint32_t slotsFor(uint32_t depth) {
     return uint32_t(validSequenceCount(depth) * 4 / 3 + 1);
 }
 
+// What one thread counts for itself: leaves since its last look at the flags, and in all.
+struct Worker {
+    uint32_t polls = 0;
+    uint64_t leaves = 0;
+};
+
 struct Search {
     SearchState* st;
     const FastSearchOptions* options;
@@ -206,11 +212,12 @@ struct Leaves {
 };
 
 // Every valid prefix under the given first moves, depth first.
-void buildFrom(Search& s, MoveCode* moves, PackedCube* cubes, uint32_t at, uint32_t& polls) {
+void buildFrom(Search& s, MoveCode* moves, PackedCube* cubes, uint32_t at, Worker& worker) {
     const MoveCode last = at ? moves[at - 1] : EndOfMoves;
     const MoveCode beforeLast = at > 1 ? moves[at - 2] : EndOfMoves;
     if (at == s.table.depth) {
         insert(s, cubes[at], hashOf(cubes[at]), packPrefix(moves, at));
+        ++worker.leaves;
         return;
     }
     if (at + 1 == s.table.depth) {
@@ -221,7 +228,8 @@ void buildFrom(Search& s, MoveCode* moves, PackedCube* cubes, uint32_t at, uint3
             moves[at] = leaves.moves[i];
             insert(s, leaves.cubes[i], leaves.hashes[i], packPrefix(moves, at + 1));
         }
-        if ((++polls & PollMask) == 0) keepGoing(s);
+        worker.leaves += leaves.count;
+        if ((++worker.polls & PollMask) == 0) keepGoing(s);
         return;
     }
     for (MoveCode m = 0; m < MoveCodeCount && !s.stopped; ++m) {
@@ -229,7 +237,7 @@ void buildFrom(Search& s, MoveCode* moves, PackedCube* cubes, uint32_t at, uint3
         moves[at] = m;
         cubes[at + 1] = cubes[at];
         s.turn(&cubes[at + 1], m);
-        buildFrom(s, moves, cubes, at + 1, polls);
+        buildFrom(s, moves, cubes, at + 1, worker);
     }
 }
 
@@ -257,7 +265,7 @@ bool buildTable(Search& s, uint32_t depth) {
     onEveryWorker(*s.options, validSequenceCount(depth), [&] {
         MoveCode moves[MaxTableDepth];
         alignas(16) PackedCube cubes[MaxTableDepth + 1];
-        uint32_t polls = 0;
+        Worker worker;
         for (uint32_t t; !s.stopped && (t = next.fetch_add(1)) < tasks;) {
             cubes[0] = s.st->start;
             for (uint32_t i = 0; i < firstMoves; ++i) {
@@ -265,9 +273,10 @@ bool buildTable(Search& s, uint32_t depth) {
                 cubes[i + 1] = cubes[i];
                 s.turn(&cubes[i + 1], moves[i]);
             }
-            buildFrom(s, moves, cubes, firstMoves, polls);
+            buildFrom(s, moves, cubes, firstMoves, worker);
             s.progress->done.fetch_add(1, std::memory_order_relaxed);
         }
+        s.progress->tested += worker.leaves;
     });
     s.progress->building = false;
     return !s.stopped;
@@ -290,16 +299,18 @@ bool takePrefix(const Search& s, const PackedCube& cube, uint64_t h, MoveCode* m
 }
 
 WalkOutcome walkFrom(Search& s, uint32_t task, MoveCode* moves, PackedCube* cubes, int pos,
-                     uint32_t& polls) {
+                     Worker& worker) {
     const PackedCube& here = cubes[pos + 1];
     if (pos < int(s.table.depth))
         return takePrefix(s, here, hashOf(here), moves) ? Found : NotFound;
     if (pos == int(s.table.depth)) {
-        if ((++polls & PollMask) == 0 && (!keepGoing(s) || s.firstHit.load() < task)) return GaveUp;
+        if ((++worker.polls & PollMask) == 0 && (!keepGoing(s) || s.firstHit.load() < task))
+            return GaveUp;
         Leaves leaves;
         for (MoveCode m = 0; m < MoveCodeCount; ++m)
             if (allowed(m, moves[pos + 1], moves[pos + 2])) leaves.add(s, here, m, m ^ 1);
         for (uint32_t i = 0; i < leaves.count; ++i) {
+            ++worker.leaves;
             if (takePrefix(s, leaves.cubes[i], leaves.hashes[i], moves)) {
                 moves[pos] = leaves.moves[i];
                 return Found;
@@ -312,13 +323,13 @@ WalkOutcome walkFrom(Search& s, uint32_t task, MoveCode* moves, PackedCube* cube
         moves[pos] = m;
         cubes[pos] = here;
         s.turn(&cubes[pos], m ^ 1);
-        const WalkOutcome outcome = walkFrom(s, task, moves, cubes, pos - 1, polls);
+        const WalkOutcome outcome = walkFrom(s, task, moves, cubes, pos - 1, worker);
         if (outcome != NotFound) return outcome;
     }
     return NotFound;
 }
 
-void walkTask(Search& s, uint32_t task, uint32_t& polls) {
+void walkTask(Search& s, uint32_t task, Worker& worker) {
     MoveCode moves[MaxExecuteMoves + 2];
     alignas(16) PackedCube cubes[MaxExecuteMoves + 1];
     const uint32_t L = s.length;
@@ -331,7 +342,7 @@ void walkTask(Search& s, uint32_t task, uint32_t& polls) {
         cubes[pos] = cubes[pos + 1];
         s.turn(&cubes[pos], moves[pos] ^ 1);
     }
-    if (walkFrom(s, task, moves, cubes, int(pos) - 1, polls) != Found) return;
+    if (walkFrom(s, task, moves, cubes, int(pos) - 1, worker) != Found) return;
     std::lock_guard<std::mutex> lock(s.hitLock);
     if (task < s.firstHit.load()) {
         std::memcpy(s.hit, moves, L);
@@ -373,12 +384,13 @@ bool walk(Search& s, MoveCode* result) {
     s.progress->done = 0;
     s.progress->total = tasks;
     onEveryWorker(*s.options, validSequenceCount(s.suffixLength), [&] {
-        uint32_t polls = 0;
+        Worker worker;
         for (uint32_t t; !s.stopped && (t = s.nextTask.fetch_add(1)) < tasks;) {
             if (t > s.firstHit.load()) break;
-            walkTask(s, t, polls);
+            walkTask(s, t, worker);
             s.progress->done.fetch_add(1, std::memory_order_relaxed);
         }
+        s.progress->tested += worker.leaves;
     });
     if (s.stopped || s.firstHit.load() == UINT32_MAX) return false;
     std::memcpy(result, s.hit, s.length);
@@ -387,18 +399,6 @@ bool walk(Search& s, MoveCode* result) {
 }
 
 } // namespace
-
-uint64_t validSequenceCount(uint32_t length) {
-    if (length == 0) return 1;
-    // Sequences whose last two moves differ, and those ending in two equal moves.
-    uint64_t differ = MoveCodeCount, pair = 0;
-    for (uint32_t n = 1; n < length; ++n) {
-        const uint64_t total = differ + pair;
-        pair = differ;
-        differ = total * (MoveCodeCount - 2);
-    }
-    return differ + pair;
-}
 
 uint64_t tableBytesFor(uint32_t depth) {
     return uint64_t(slotsFor(depth)) * sizeof(std::atomic<uint64_t>);
@@ -413,6 +413,7 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
     progress->tableDepth = 0;
     progress->outOfMemory = false;
     const uint32_t found = findSequence(st, target, start, result, shortest, options.useSse2);
+    progress->tested = candidatesTested(result, found, shortest);
     if (found || maxMoves == shortest || !st->running.load()) return found;
 
     uint32_t maxDepth = 0;

@@ -30,6 +30,8 @@ struct FastSearchProgress {
     std::atomic<uint32_t> done{0};
     std::atomic<uint32_t> total{0};
     std::atomic<uint64_t> peakTableBytes{0};
+    // Candidates of the brute force for the short lengths, prefixes stored and suffixes looked up.
+    std::atomic<uint64_t> tested{0};
     // Set by the caller: the workers wait while it is set, and end when running is cleared.
     std::atomic<bool> paused{false};
     std::atomic<bool> outOfMemory{false};
@@ -42,7 +44,5 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
                           MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
                           FastSearchProgress* progress);
 
-// Valid sequences (no move followed by its inverse, no three equal moves in a row) of a length.
-uint64_t validSequenceCount(uint32_t length);
 // What the table of that many prefix moves takes.
 uint64_t tableBytesFor(uint32_t depth);

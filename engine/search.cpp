@@ -3,6 +3,7 @@
 #include "ticks.h"
 
 #include <cstring>
+#include <vector>
 
 const MoveCode oneMoveSequences[MoveCodeCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 
@@ -115,6 +116,47 @@ uint32_t findSequence(SearchState* st, const PackedCube* target, const PackedCub
     if (maxMoves < 3) return 0;
     return useSse2 ? sweepCandidatesSse2(st, result, maxMoves)
                    : sweepCandidates(st, result, maxMoves);
+}
+
+uint64_t validSequenceCount(uint32_t length) {
+    if (length == 0) return 1;
+    // Sequences whose last two moves differ, and those ending in two equal moves.
+    uint64_t differ = MoveCodeCount, pair = 0;
+    for (uint32_t n = 1; n < length; ++n) {
+        const uint64_t total = differ + pair;
+        pair = differ;
+        differ = total * (MoveCodeCount - 2);
+    }
+    return differ + pair;
+}
+
+// Lengths 1 and 2 go by their tables; from 3 on the last move is the most significant digit.
+uint64_t candidatesTested(const MoveCode* result, uint32_t length, uint32_t maxMoves) {
+    uint64_t tested = 0;
+    for (uint32_t l = 1; l < (length ? length : maxMoves + 1); ++l)
+        tested += validSequenceCount(l);
+    if (length == 1) return tested + result[0] + 1;
+    if (length == 2) {
+        uint32_t index = 0;
+        while (twoMoveSequences[index][0] != result[0] || twoMoveSequences[index][1] != result[1])
+            ++index;
+        return tested + index + 1;
+    }
+    // Ways to fill the positions below one whose move repeats the one above it (twice) or not.
+    std::vector<uint64_t> single(length, 1), twice(length, 1);
+    for (uint32_t p = 1; p < length; ++p) {
+        single[p] = (MoveCodeCount - 2) * single[p - 1] + twice[p - 1];
+        twice[p] = (MoveCodeCount - 2) * single[p - 1];
+    }
+    for (uint32_t p = length; p-- > 0;) {
+        const MoveCode above = p + 1 < length ? result[p + 1] : EndOfMoves;
+        const MoveCode twoAbove = p + 2 < length ? result[p + 2] : EndOfMoves;
+        for (MoveCode c = 0; c < result[p]; ++c) {
+            if ((c ^ above) == 1 || (c == above && c == twoAbove)) continue;
+            tested += c == above ? twice[p] : single[p];
+        }
+    }
+    return length ? tested + 1 : tested;
 }
 
 // The digits may be mid-update; the display only shows them, so a mix of old and new is fine.

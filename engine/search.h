@@ -38,5 +38,11 @@ bool candidateMatchesSse2(SearchState* state, uint32_t length, const MoveCode* m
 uint32_t sweepCandidates(SearchState* state, MoveCode* result, uint32_t maxMoves);
 uint32_t sweepCandidatesSse2(SearchState* state, MoveCode* result, uint32_t maxMoves);
 
+// Valid sequences (no move followed by its inverse, no three equal moves in a row) of a length.
+uint64_t validSequenceCount(uint32_t length);
+// How many candidates findSequence tests to return this result (length 0: none found within
+// maxMoves).
+uint64_t candidatesTested(const MoveCode* result, uint32_t length, uint32_t maxMoves);
+
 // The candidate as the progress display sees it; returns the length read.
 uint32_t readCandidate(const SearchState* state, MoveCode* out, uint32_t room);

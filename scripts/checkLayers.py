@@ -11,7 +11,7 @@ import re
 import subprocess
 import sys
 
-FLOORS = {"engine": 0, "shell": 1, "cubeview": 2, "files": 2, "search": 2, "app": 3}
+FLOORS = {"engine": 0, "shell": 1, "cubeview": 2, "files": 2, "search": 2, "app": 3, "cli": 3}
 
 
 def main():

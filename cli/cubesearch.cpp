@@ -1,0 +1,272 @@
+// cubesearch: Find Sequence from the command line, for scripts and machines without a desktop.
+// The same engine as the emulator, so the same cubes and limit give the same sequence.
+#include "../engine/cpuFeatures.h"
+#include "../engine/fastSearch.h"
+#include "../engine/notation.h"
+#include "../files/stateFormat.h"
+#include "peakMemory.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char Usage[] =
+    "usage: cubesearch [options] FROM TO\n"
+    "Finds the shortest move sequence that turns cube FROM into cube TO, as Find Sequence does.\n"
+    "A cube is the path of a cube state file (.csf), seq:TEXT (the assembled cube after the\n"
+    "moves TEXT, e.g. seq:R,T',F\"), or assembled.\n"
+    "  --max-moves N    the move limit, 0 to 876 (default 876)\n"
+    "  --method M       brute (every candidate in order) or fast (meet in the middle, the\n"
+    "                   same result; the default)\n"
+    "  --generic        the generic kernel instead of SSE2\n"
+    "  --threads N      worker threads of the fast search (default: every core)\n"
+    "  --memory MIB     the fast search's table cap (default 512)\n"
+    "  --stats          method, kernel, length, candidates, time and memory on stderr\n"
+    "  --batch          read FROM TO pairs, one a line, from standard input\n"
+    "  --help, --version\n"
+    "Prints the sequence found, or \"not found\"; exits 0 when every search found one, 1 when\n"
+    "any found none within the limit, 2 on bad input, 130 when stopped with Ctrl+C.\n";
+
+struct Options {
+    uint32_t maxMoves = MaxExecuteMoves;
+    bool fast = true;
+    bool sse2 = true;
+    bool stats = false;
+    bool batch = false;
+    FastSearchOptions search;
+};
+
+// Set from the Ctrl+C handler; the search looks at it between candidates.
+SearchState* Running = nullptr;
+
+void onInterrupt(int) {
+    if (Running) Running->running = false;
+}
+
+bool readNumber(const char* text, uint32_t low, uint32_t high, uint32_t* value) {
+    char* end = nullptr;
+    const unsigned long n = std::strtoul(text, &end, 10);
+    if (!*text || *end || text[0] == '-' || n < low || n > high) return false;
+    *value = uint32_t(n);
+    return true;
+}
+
+// Stricter than the program's field, which ends the text silently at the first stray
+// character: here that is an error with its position.
+bool cubeAfterMoves(const char* text, PackedCube* cube, std::string* error) {
+    for (const char* c = text; *c; ++c) {
+        const bool letter = std::strchr("LRTUFB", *c) != nullptr;
+        const bool mark = (*c == '\'' || *c == '"') && c > text && std::strchr("LRTUFB", c[-1]);
+        if (!letter && !mark && *c != ',' && *c != ' ') {
+            *error = "notation error at position " + std::to_string(c - text + 1) + " ('" +
+                     std::string(1, *c) + "')";
+            return false;
+        }
+    }
+    static MoveCode codes[MaxExecuteMoves + 2];
+    const uint32_t count = parseMoveText(codes, text, MaxExecuteMoves + 1);
+    if (count > MaxExecuteMoves) {
+        *error = "more than " + std::to_string(MaxExecuteMoves) + " moves";
+        return false;
+    }
+    *cube = SolvedCube;
+    if (count) applyMoves(cube, codes, count);
+    return true;
+}
+
+bool cubeFromFile(const char* path, PackedCube* cube, std::string* error) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        *error = std::string("cannot open ") + path;
+        return false;
+    }
+    // A state file is about a hundred bytes and a comment; anything near this size is not one.
+    std::vector<uint8_t> bytes(1 << 20);
+    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    StateFileParts parts;
+    if (size == bytes.size() || !parseStateFile(bytes.data(), size, &parts)) {
+        *error = std::string(path) + " is not a cube state file";
+        return false;
+    }
+    std::memcpy(cube->bytes, parts.state, sizeof cube->bytes);
+    return true;
+}
+
+bool readCube(const std::string& spec, PackedCube* cube, std::string* error) {
+    if (spec == "assembled") {
+        *cube = SolvedCube;
+        return true;
+    }
+    if (spec.compare(0, 4, "seq:") == 0) return cubeAfterMoves(spec.c_str() + 4, cube, error);
+    return cubeFromFile(spec.c_str(), cube, error);
+}
+
+// Shows length, share done and time while a search runs, when someone watches stderr.
+void showProgress(const SearchState* st, const FastSearchProgress* progress,
+                  const std::atomic<bool>* done) {
+    const auto begin = std::chrono::steady_clock::now();
+    bool shown = false;
+    while (!done->load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
+        if (elapsed.count() < 1 || done->load()) continue;
+        const uint32_t total = progress->total.load();
+        std::fprintf(stderr, "\rlength %u, %u%% done, %.0f s   ", st->currentLength.load(),
+                     total ? uint32_t(uint64_t(progress->done.load()) * 100 / total) : 0,
+                     elapsed.count());
+        shown = true;
+    }
+    if (shown) std::fprintf(stderr, "\r%40s\r", "");
+}
+
+// Returns 0 found, 1 not found, 130 stopped.
+int search(const PackedCube& from, const PackedCube& to, const Options& options) {
+    auto st = std::make_unique<SearchState>();
+    st->running = true;
+    Running = st.get();
+    FastSearchProgress progress;
+    FastSearchOptions searchOptions = options.search;
+    searchOptions.useSse2 = options.sse2;
+    std::atomic<bool> done{false};
+    std::thread watcher;
+    if (isatty(2)) watcher = std::thread(showProgress, st.get(), &progress, &done);
+    MoveCode result[MaxExecuteMoves + 1];
+    const auto begin = std::chrono::steady_clock::now();
+    const uint32_t length =
+        options.fast ? findSequenceFast(st.get(), &to, &from, result, options.maxMoves,
+                                        searchOptions, &progress)
+                     : findSequence(st.get(), &to, &from, result, options.maxMoves, options.sse2);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
+    done = true;
+    if (watcher.joinable()) watcher.join();
+    Running = nullptr;
+    if (progress.outOfMemory) {
+        std::fprintf(stderr, "cubesearch: the table does not fit in %llu MiB\n",
+                     static_cast<unsigned long long>(options.search.tableBytesCap >> 20));
+        return 2;
+    }
+    if (!length && !st->running.load()) {
+        std::fprintf(stderr, "cubesearch: stopped\n");
+        return 130;
+    }
+    if (length) {
+        std::vector<char> text(3 * length + 1);
+        formatMoveText(result, text.data(), length);
+        std::printf("%s\n", text.data());
+    } else {
+        std::printf("not found\n");
+    }
+    std::fflush(stdout);
+    if (options.stats)
+        std::fprintf(stderr,
+                     "method: %s\nkernel: %s\nlength: %u\ncandidates tested: %llu\n"
+                     "elapsed: %.3f s\npeak memory: %.1f MiB\n",
+                     options.fast ? "fast" : "brute", options.sse2 ? "sse2" : "generic", length,
+                     static_cast<unsigned long long>(
+                         options.fast ? progress.tested.load()
+                                      : candidatesTested(result, length, options.maxMoves)),
+                     elapsed.count(), peakMemoryMiB());
+    return length ? 0 : 1;
+}
+
+int badInput(const std::string& what) {
+    std::fprintf(stderr, "cubesearch: %s\n", what.c_str());
+    return 2;
+}
+
+int searchPair(const std::string& from, const std::string& to, const Options& options,
+               const std::string& where) {
+    PackedCube cubes[2];
+    std::string error;
+    if (!readCube(from, &cubes[0], &error)) return badInput(where + "FROM: " + error);
+    if (!readCube(to, &cubes[1], &error)) return badInput(where + "TO: " + error);
+    return search(cubes[0], cubes[1], options);
+}
+
+int runBatch(const Options& options) {
+    char line[8192];
+    int status = 0;
+    for (uint32_t number = 1; std::fgets(line, sizeof line, stdin); ++number) {
+        const std::string where = "line " + std::to_string(number) + ": ";
+        if (!std::strchr(line, '\n') && !std::feof(stdin)) return badInput(where + "too long");
+        char from[8192], to[8192], extra[2];
+        const int fields = std::sscanf(line, "%8191s %8191s %1s", from, to, extra);
+        if (fields <= 0) continue;
+        if (fields != 2) return badInput(where + "expected FROM TO");
+        const int result = searchPair(from, to, options, where);
+        if (result > 1) return result;
+        status |= result;
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::vector<std::string> cubes;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        uint32_t n = 0;
+        if (arg == "--help") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("cubesearch %s\n", CUBE_VERSION);
+            return 0;
+        } else if (arg == "--generic") {
+            options.sse2 = false;
+        } else if (arg == "--stats") {
+            options.stats = true;
+        } else if (arg == "--batch") {
+            options.batch = true;
+        } else if (arg == "--max-moves" || arg == "--threads" || arg == "--memory" ||
+                   arg == "--method") {
+            ++i;
+            if (!value) return badInput(arg + ": a value is missing");
+            if (arg == "--method" &&
+                (std::strcmp(value, "brute") == 0 || std::strcmp(value, "fast") == 0)) {
+                options.fast = std::strcmp(value, "fast") == 0;
+            } else if (arg == "--max-moves" && readNumber(value, 0, MaxExecuteMoves, &n)) {
+                options.maxMoves = n;
+            } else if (arg == "--threads" && readNumber(value, 1, 256, &n)) {
+                options.search.threads = n;
+            } else if (arg == "--memory" && readNumber(value, 1, 1 << 20, &n)) {
+                options.search.tableBytesCap = uint64_t(n) << 20;
+            } else {
+                return badInput(arg + ": '" + value + "' is out of range or not allowed");
+            }
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            return badInput(arg + ": unknown option (see --help)");
+        } else {
+            cubes.push_back(arg);
+        }
+    }
+    if (!(cpuidInstructionPresent() && sse2FeatureBitsPresent(cpuidStandardFeatures())))
+        options.sse2 = false;
+    std::signal(SIGINT, onInterrupt);
+    if (options.batch) {
+        if (!cubes.empty()) return badInput("--batch takes its cubes from standard input");
+        return runBatch(options);
+    }
+    if (cubes.size() != 2) return badInput("expected FROM TO (see --help)");
+    return searchPair(cubes[0], cubes[1], options, "");
+}
