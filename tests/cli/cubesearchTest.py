@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""cubesearch as a script runs it: answers on stdout, status, one-line errors on stderr.
+
+usage: cubesearchTest.py [EMULATOR ...] CUBESEARCH"""
+import os, struct, subprocess, sys, tempfile
+
+tool = sys.argv[1:]
+# A scramble of each length up to 14 and the sequence the search returns for it: the brute
+# force's answer, which it also gives itself up to seven moves.
+ANSWERS = [
+    ("L", "L"), ("T',B'", "T',B'"), ("T',B',U", "T',B',U"), ("T,B,R',B", "T,B,R',B"),
+    ("L',T,U',F',B", "L',U',T,B,F'"), ("F',R,B',F,T',F", "F',R,B',F,T',F"),
+    ("U',F',L,T,L,B',L", "U',F',L,T,L,B',L"), ("U',B,F',U',F,T',U,L", "U',B,F',U',F,U,T',L"),
+    ("T,U,L,T,L',F',T,L,R", "U,T,L,T,L',F',T,R,L"),
+    ("R',F',R,T',L,F,T',U,R',U'", "R',F',R,T',L,F,U,T',R',U'"),
+    ("L',R,B,R',U',R',L,T',F',U,L", "R,L',B,R',U',R',L,T',F',U,L"),
+    ("B,R,B,F,U',L',B,L,B',L,U,L'", "B,R,B,F,U',L',B,L,B',L,U,L'"),
+    ("U',B,T,F,B,T,L',U',T',B',L',R',F'", "U',B,T,B,F,T,L',U',T',B',R',L',F'"),
+    ("R',L,U',F',T',R,U',R',F,R,L,B,L,B'", "R',L,U',F',T',R,U',R',F,R,L,B,L,B'"),
+]
+failures = []
+
+
+def run(*args, stdin=""):
+    # Wine's helpers keep pipes open after the program ends: output goes through files.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run(tool + list(args), input=stdin.encode(), stdout=out, stderr=err,
+                              timeout=600).returncode
+        out.seek(0), err.seek(0)
+        return code, out.read().decode().replace("\r", ""), err.read().decode().replace("\r", "")
+
+
+def expect(what, seen, wanted):
+    if seen != wanted:
+        failures.append(f"{what}: {seen!r}, expected {wanted!r}")
+
+
+def state_file(folder, name, state):
+    path = os.path.join(folder, name)
+    with open(path, "wb") as f:
+        f.write(b"MCSF" + struct.pack("<7I", 80, 0, 32, 0, 32, 0, 0) + bytes(state))
+    return path
+
+
+batch = "".join(f"assembled seq:{scramble}\n" for scramble, _ in ANSWERS)
+expect("fast answers", run("--batch", stdin=batch), (0, "".join(a + "\n" for _, a in ANSWERS), ""))
+short = "".join(f"assembled seq:{scramble}\n" for scramble, _ in ANSWERS[:7])
+expect("brute answers", run("--batch", "--method", "brute", "--generic", stdin=short),
+       (0, "".join(a + "\n" for _, a in ANSWERS[:7]), ""))
+
+with tempfile.TemporaryDirectory() as folder:
+    # Two colours: many sequences reach each colouring. The target is the source with its first
+    # edge's two squares swapped, reached or not within five moves: both searches agree.
+    two = [(i * 7 // 3) % 2 for i in range(48)]
+    swapped = two[:]
+    swapped[1], swapped[3] = swapped[3], swapped[1]
+    source, target = state_file(folder, "two.csf", two), state_file(folder, "swap.csf", swapped)
+    brute = run("--method", "brute", "--max-moves", "5", source, target)
+    expect("two colours", run("--max-moves", "5", source, target), brute)
+    expect("two colours, found or not", brute[0] in (0, 1), True)
+    junk = os.path.join(folder, "junk.csf")
+    with open(junk, "wb") as f:
+        f.write(b"MCSF" + bytes(100))
+    for args, message in [
+        (("--max-moves", "877", "assembled", "assembled"), "--max-moves: '877'"),
+        (("assembled", "seq:R,T',X"), "TO: notation error at position 6"),
+        (("assembled", os.path.join(folder, "missing.csf")), "TO: cannot open"),
+        ((junk, "assembled"), "FROM: " + junk + " is not a cube state file"),
+        (("--method", "slow", "assembled", "assembled"), "--method: 'slow'"),
+        (("assembled",), "expected FROM TO"),
+    ]:
+        code, out, err = run(*args)
+        expect(f"{args} status and output", (code, out), (2, ""))
+        expect(f"{args} message", err.startswith("cubesearch: " + message) and
+               err.count("\n") == 1, True)
+    code, out, err = run("--batch", stdin="assembled seq:F,R\nassembled\n")
+    expect("batch with a bad line", (code, out, err),
+           (2, "F,R\n", "cubesearch: line 2: expected FROM TO\n"))
+    expect("not found", run("--max-moves", "3", "assembled", "seq:R,T,F,L")[:2], (1, "not found\n"))
+
+for failure in failures:
+    print("FAILED", failure)
+print(f"cubesearch: {'failed' if failures else 'passed'}")
+sys.exit(1 if failures else 0)
