@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -242,15 +243,15 @@ void buildFrom(Search& s, MoveCode* moves, PackedCube* cubes, uint32_t at, Worke
 }
 
 bool buildTable(Search& s, uint32_t depth) {
-    std::free(s.table.slots);
+    delete[] s.table.slots;
     s.table = StateTable();
     const uint32_t count = slotsFor(depth);
-    void* block = std::calloc(count, sizeof(std::atomic<uint64_t>));
-    if (!block) {
+    std::atomic<uint64_t>* slots = new (std::nothrow) std::atomic<uint64_t>[count]();
+    if (!slots) {
         s.progress->outOfMemory = true;
         return false;
     }
-    s.table = {static_cast<std::atomic<uint64_t>*>(block), count, depth};
+    s.table = {slots, count, depth};
     const uint64_t bytes = uint64_t(count) * sizeof(std::atomic<uint64_t>);
     if (bytes > s.progress->peakTableBytes.load()) s.progress->peakTableBytes = bytes;
     s.progress->tableDepth = depth;
@@ -440,6 +441,6 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
         }
         if (s.stopped) break;
     }
-    std::free(s.table.slots);
+    delete[] s.table.slots;
     return length;
 }
