@@ -31,7 +31,8 @@ constexpr uint32_t BruteForceLengths = 2;
 constexpr uint32_t MaxTableDepth = 8;
 // Leading suffix moves that make one walking task: enough tasks to share out evenly.
 constexpr uint32_t TaskDigits = 3;
-// Leaves between looks at the stop and pause flags: well under a millisecond.
+// Batches of leaves (up to twelve each) between looks at the stop and pause flags: about a
+// millisecond.
 constexpr uint32_t PollMask = 1023;
 // Steps smaller than this stay on the calling thread.
 constexpr uint64_t SharedStepLeaves = 100000;
@@ -86,7 +87,7 @@ uint32_t slotsFor(uint32_t depth) {
     return uint32_t(validSequenceCount(depth) * 4 / 3 + 1);
 }
 
-// What one thread counts for itself: leaves since its last look at the flags, and in all.
+// What one thread counts for itself: batches of leaves, for its looks at the flags, and leaves.
 struct Worker {
     uint32_t polls = 0;
     uint64_t leaves = 0;
