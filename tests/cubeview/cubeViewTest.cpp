@@ -1,139 +1,146 @@
+#include "programWindow.h"
+#include "colorChooser.h"
 #include "cubeView.h"
-#include "settings.h"
+#include "notation.h"
 #include "testCubes.h"
-#include "windowTesting.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-// A visible 320 x 256 view in a plain top-level window, so painting really happens.
-struct CubeViewWindow : ::testing::Test {
-    HWND parent = nullptr, view = nullptr;
-    void SetUp() override {
-        registerProgramClasses();
-        setDefaultSettings();
-        setDefaultColors();
-        parent = CreateWindowExA(0, "STATIC", "view test", WS_POPUP | WS_VISIBLE, 0, 0, 340, 280,
-                                 nullptr, nullptr, testInstance(), nullptr);
-        ASSERT_NE(nullptr, parent);
-        const RECT rect = {0, 0, 320, 256};
-        view = createCubeView(parent, testInstance(), &rect);
-        ASSERT_NE(nullptr, view);
-        UpdateWindow(view);
-        pumpMessages();
+// The assembled cube after sequence text, then with single squares set ("F0=4 L2=0").
+PackedCube expected(const char* moves, const char* squares = "") {
+    MoveCode codes[16];
+    const uint32_t count = parseMoveText(codes, moves, 15);
+    PackedCube c = afterMoves(SolvedCube, std::vector<MoveCode>(codes, codes + count));
+    for (size_t i = 0; i + 4 <= std::strlen(squares); i += 5)
+        c.bytes[squareIndex(squares + i)] = uint8_t(squares[i + 3] - '0');
+    return c;
+}
+
+// The middle of a square as the client point of a mouse message.
+LPARAM at(HWND view, const char* square) {
+    const POINT* c = viewOf(view)->squares[viewSquareIndex(square)].corners;
+    return MAKELPARAM((c[0].x + c[2].x) / 2, (c[0].y + c[2].y) / 2);
+}
+
+// "L F0F2": a drag with the left button from F0 to F2; "R^F0F0": a Ctrl+right click on F0;
+// "L>F0F2": pressed on F0 of the source view, released on F2 of this one.
+void gesture(HWND view, const char* g) {
+    HWND pressed = g[1] == '>' ? App.sourceView : view;
+    const UINT down = g[0] == 'R' ? WM_RBUTTONDOWN : WM_LBUTTONDOWN; // the release comes next
+    SendMessageA(pressed, down, 0, at(pressed, g + 2));
+    SendMessageA(view, down + 1, g[1] == '^' ? MK_CONTROL : 0, at(view, g + 4));
+}
+
+// A right click on the square, made again until the view saw the pointer there (it moves through
+// the X server); a queued Escape closes the menu. Then the command; gives the information line.
+std::string menuCommand(HWND view, const char* square, int command) {
+    POINT p = {LOWORD(at(view, square)), HIWORD(at(view, square))};
+    ClientToScreen(view, &p);
+    const POINT& opened = viewOf(view)->menuPoint;
+    for (int i = 0; i < 100 && (opened.x != p.x || opened.y != p.y); ++i, Sleep(10)) {
+        SetCursorPos(p.x, p.y);
+        PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0);
+        gesture(view, (std::string("R ") + square + square).c_str());
     }
-    void TearDown() override {
-        DestroyWindow(parent);
-        Settings.flags = 0;
+    if (command) SendMessageA(view, WM_COMMAND, command, 0);
+    char text[64] = "";
+    HMENU menu = square[1] == '8' ? viewOf(view)->centreMenu : viewOf(view)->squareMenu;
+    GetMenuStringA(menu, InformationLine, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+// Pixels in the middle of the squares that differ from the same drawn by hand: each square's
+// fill (the background for a colour index without a brush) and its label, if shown.
+int wronglyPainted(HWND view, const uint32_t* colors, PackedCube state, bool labels) {
+    const CubeView* v = viewOf(view);
+    HDC screen = GetDC(view), dc = CreateCompatibleDC(screen);
+    HGDIOBJ firstBitmap = SelectObject(dc, CreateCompatibleBitmap(screen, 1024, 768));
+    SelectObject(dc,
+                 CreateFontA(v->labelFontHeight, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    int wrong = 0;
+    for (int i = 0; i < 54; ++i) {
+        const CubeSquare& s = v->squares[i];
+        const int index = i % 9 == 8 ? i / 9 : state.bytes[8 * (i / 9) + i % 9];
+        HBRUSH brush = CreateSolidBrush(index < 6 ? colors[index] : GetSysColor(COLOR_BTNFACE));
+        FillRgn(dc, s.region, brush);
+        DeleteObject(brush);
+        const char text = i % 9 == 8 ? "FRBLTU"[i / 9] : char('0' + i % 9);
+        if (labels) TextOutA(dc, s.labelPoint.x, s.labelPoint.y, &text, 1);
+        for (int y = s.labelPoint.y; y < s.labelPoint.y + v->labelFontHeight; ++y)
+            for (int x = s.labelPoint.x - 6; x <= s.labelPoint.x + 6; ++x)
+                wrong += GetPixel(dc, x, y) != GetPixel(screen, x, y);
     }
-    const CubeView* record() const { return viewOf(view); }
-    POINT centreOf(int square) const {
-        const POINT* c = record()->squares[square].corners;
-        return {(c[0].x + c[1].x + c[2].x + c[3].x) / 4, (c[0].y + c[1].y + c[2].y + c[3].y) / 4};
-    }
-    void repaint() {
-        InvalidateRect(view, nullptr, TRUE);
-        UpdateWindow(view);
-    }
-};
+    DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT)));
+    DeleteObject(SelectObject(dc, firstBitmap));
+    DeleteDC(dc);
+    ReleaseDC(view, screen);
+    return wrong;
+}
 
 } // namespace
 
-TEST_F(CubeViewWindow, GeometryIsComputedForTheClientSize) {
-    const CubeView* v = record();
-    EXPECT_EQ(16, v->labelFontHeight);
-    EXPECT_EQ(3, v->gridPenWidth);
-    EXPECT_EQ(85, v->squares[0].corners[0].x);
-    EXPECT_EQ(128, v->squares[0].corners[0].y);
-    EXPECT_EQ(96, v->squares[0].labelPoint.x);
-    EXPECT_EQ(129, v->squares[0].labelPoint.y);
-    EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(v) % 16) << "the record is 16-byte aligned";
-    EXPECT_EQ(0xFFFFFFFFu, v->leftDownPoint);
-}
+using CubeViews = ProgramWindow;
 
-TEST_F(CubeViewWindow, HitTestFindsSquaresAndNothingInMarginsOrGap) {
-    for (int i = 0; i < 54; ++i) {
-        const POINT p = centreOf(i);
-        EXPECT_EQ(i, squareAtPoint(record(), p.x, p.y)) << "square " << i;
-    }
-    EXPECT_EQ(-1, squareAtPoint(record(), 5, 5));
-    EXPECT_EQ(-1, squareAtPoint(record(), 319, 255));
-    EXPECT_EQ(-1, squareAtPoint(record(), 160, 128)) << "between the figures";
-    EXPECT_EQ(-1, squareAtPoint(record(), 20, 20)) << "outside the left hexagon";
-}
-
-TEST_F(CubeViewWindow, StateRoundTripsAnyBytesAndKeepsCentres) {
-    EXPECT_TRUE(sameCube(SolvedCube, viewState(view)));
-    PackedCube wild;
-    for (int i = 0; i < 48; ++i)
-        wild.bytes[i] = uint8_t(i * 37 + 200);
-    EXPECT_EQ(0, SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&wild)));
-    EXPECT_TRUE(sameCube(wild, viewState(view)));
-    for (int side = 0; side < 6; ++side)
-        EXPECT_EQ(uint32_t(side), record()->squares[9 * side + 8].colorIndex);
-    EXPECT_EQ(uint32_t(wild.bytes[8 * 2 + 5]), record()->squares[9 * 2 + 5].colorIndex);
-}
-
-TEST_F(CubeViewWindow, ColoursShowOnlyWhenRepainted) {
-    COLORREF colors[6];
-    EXPECT_EQ(0, SendMessageA(view, CCM_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors)));
-    EXPECT_EQ(DefaultSideColors[4], colors[4]);
-    const POINT top = centreOf(9 * 4 + 1);
-    ASSERT_EQ(COLORREF(0xFFFFFF), pixelAt(view, top.x, top.y));
-
-    colors[4] = RGB(10, 20, 30);
+// Gestures on the assembled destination cube, recording: drags turn a side by the places they
+// go clockwise along its ring; Ctrl+right click turns a corner clockwise, Ctrl+left back, either
+// flips an edge; Ctrl-drags exchange cubelets of a kind in their clockwise order; Ctrl edits ask
+// about recording first. A release with no press of its own does nothing.
+TEST_F(CubeViews, GesturesEditTheCubeAndRepaintIt) {
+    // clang-format off
+    const char* const gestures[] = {
+        "L F0F2 F", "R F0F4 F\"", "L F0F5 F'", "R F1F0 F'", "L U7U2 U", "L F0R2", "L>F0F2",
+        "R F0F8", "L F8F3", "R^F0F0 F0=4 L2=0 T6=3", "L^F0F0 F0=3 L2=4 T6=0", "R^U8U8",
+        "L^R5R5 R5=5 U3=1", "R^R5R5 R5=5 U3=1", "L^F0R2 R2=0 F0=1 T6=2 L2=4 T2=3 B0=4",
+        "R^F1R7 F1=1 T5=0 R7=0 F3=4", "L^F0T6 F0=4 L2=0 T6=3", "R^F1R6"};
+    // clang-format on
+    HWND view = App.destinationView;
+    const uint32_t colors[6] = {0x3060C0, 0x00A0FF, 0xC03080, 0x20D020, 0xE0E0E0, 0x808000};
     SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
-    EXPECT_EQ(COLORREF(0xFFFFFF), pixelAt(view, top.x, top.y)) << "no repaint yet";
-    colors[4] = RGB(40, 50, 60);
+    Settings.flags |= ShowLabels;
+    EXPECT_EQ(0, wronglyPainted(view, DefaultSideColors, SolvedCube, false)) << "not repainted";
     SendMessageA(view, CCM_SETCOLORS, 1, reinterpret_cast<LPARAM>(colors));
-    EXPECT_EQ(RGB(40, 50, 60), pixelAt(view, top.x, top.y)) << "repainted before returning";
-}
-
-// Every square's centre shows the colour of its index, after a known sequence.
-TEST_F(CubeViewWindow, PaintsEverySquareInItsColour) {
-    const PackedCube state = afterMoves(SolvedCube, {8, 3, 4, 4, 11});
-    setViewState(view, state);
-    for (int i = 0; i < 54; ++i) {
-        const int side = i / 9, position = i % 9;
-        const int index = position == 8 ? side : state.bytes[8 * side + position];
-        const POINT p = centreOf(i);
-        EXPECT_EQ(COLORREF(DefaultSideColors[index]), pixelAt(view, p.x, p.y)) << "square " << i;
+    EXPECT_EQ(0, wronglyPainted(view, colors, SolvedCube, true)) << "repainted";
+    command(IDM_RECORD_SEQUENCE);
+    for (const char* g : gestures) {
+        setViewState(view, SolvedCube);
+        setField("");
+        questions.clear();
+        gesture(view, g);
+        const char* turn = g[6] && g[1] != '^' ? g + 7 : "";
+        const PackedCube want = expected(turn, g[6] && g[1] == '^' ? g + 7 : "");
+        EXPECT_TRUE(sameCube(want, viewState(view))) << g;
+        EXPECT_EQ(0, wronglyPainted(view, colors, want, true)) << g;
+        EXPECT_EQ(turn, field()) << g;
+        EXPECT_EQ(g[1] == '^' ? 1u : 0u, questions.size()) << g;
     }
+    // Any bytes are taken, and shown as they are.
+    PackedCube odd = expected("F,R',T\",U'");
+    odd.bytes[1] = 6, odd.bytes[43] = 255;
+    setViewState(view, odd);
+    EXPECT_TRUE(sameCube(odd, viewState(view)));
+    EXPECT_EQ(0, wronglyPainted(view, colors, odd, true));
 }
 
-// With labels the digits sit on the centres; the fill shows beside them.
-TEST_F(CubeViewWindow, LabelsAppearOnlyWhenAskedFor) {
-    auto darkPixelsAround = [&](int square) {
-        const POINT p = centreOf(square);
-        int dark = 0;
-        for (int dy = -4; dy <= 4; ++dy)
-            for (int dx = -3; dx <= 3; ++dx)
-                if (GetRValue(pixelAt(view, p.x + dx, p.y + dy)) < 60 &&
-                    GetGValue(pixelAt(view, p.x + dx, p.y + dy)) < 60)
-                    ++dark;
-        return dark;
-    };
-    for (int i : {13, 44})
-        EXPECT_EQ(0, darkPixelsAround(i)) << "square " << i;
-    Settings.flags = ShowLabels;
-    repaint();
-    for (int i : {13, 44, 0, 53})
-        EXPECT_GT(darkPixelsAround(i), 3) << "square " << i;
-    for (int i = 0; i < 54; ++i) {
-        const POINT p = centreOf(i);
-        EXPECT_EQ(COLORREF(DefaultSideColors[i / 9]), pixelAt(view, p.x - 7, p.y))
-            << "square " << i;
-    }
-}
-
-TEST_F(CubeViewWindow, ColourIndexWithoutBrushLeavesTheBackground) {
-    PackedCube state = SolvedCube;
-    state.bytes[8 * 0 + 1] = 6;
-    state.bytes[8 * 5 + 3] = 255;
-    setViewState(view, state);
-    const COLORREF background = GetSysColor(COLOR_BTNFACE);
-    const POINT f1 = centreOf(1), u3 = centreOf(9 * 5 + 3);
-    EXPECT_EQ(background, pixelAt(view, f1.x, f1.y));
-    EXPECT_EQ(background, pixelAt(view, u3.x, u3.y));
+// Menu commands act on the square where the menu opened, once, and do not ask about recording.
+TEST_F(CubeViews, MenuCommandsActOnTheSquareWhereTheMenuOpened) {
+    HWND view = App.destinationView;
+    command(IDM_RECORD_SEQUENCE);
+    EXPECT_EQ("Side 4: Top (T); Square 6", menuCommand(view, "T6", RotateCubeletCw));
+    menuCommand(view, "F1", MoveCubeletCommand);
+    SendMessageA(view, WM_COMMAND, RotateCubeletCw, 0); // no menu open now
+    EXPECT_EQ("Side Name: \"Underside\" (U)", menuCommand(view, "U8", RotateSideCw));
+    menuCommand(view, "R3", RotateSideCcw);
+    const PackedCube edited = expected("", "F0=4 L2=0 T6=3 T5=5 U1=4");
+    EXPECT_TRUE(sameCube(afterMoves(edited, {6, 3}), viewState(view)));
+    EXPECT_EQ("U,R'", field());
+    EXPECT_TRUE(questions.empty());
+    // T6 shows the left's colour now, but the colour offered and set is the top's, here only.
+    colorChooser = [](HWND, COLORREF* color) { return *color == 0xFFFFFF && (*color = 7); };
+    menuCommand(view, "T6", SetSideColor);
+    colorChooser = chooseColor;
+    EXPECT_TRUE(viewOf(view)->sideColors[4] == 7 && SideColors.colors[4] == 0xFFFFFF &&
+                viewOf(App.sourceView)->sideColors[4] == 0xFFFFFF);
+    EXPECT_EQ("Side Name: \"Top\" (T)", menuCommand(App.sourceView, "T8", 0));
 }
