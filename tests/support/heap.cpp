@@ -1,32 +1,17 @@
-// The host build's process heap, with a switch that makes the next allocations fail.
+// The host build's process heap; a failed resize leaves the block as it was.
 #include "../../engine/heap.h"
-#include "heapFailures.h"
 
 #include <cstdlib>
 #include <cstring>
 
-int heapFailuresToInject = 0;
-
-namespace {
-bool injectFailure() {
-    if (heapFailuresToInject <= 0) return false;
-    --heapFailuresToInject;
-    return true;
-}
-} // namespace
-
 void* heapAllocZeroed(uint32_t size) {
-    if (injectFailure()) return nullptr;
-    return std::calloc(1, size ? size : 1);
+    return std::calloc(1, size);
 }
 
 void* heapResizeZeroed(void* block, uint32_t oldSize, uint32_t newSize) {
-    if (injectFailure()) return nullptr;
-    void* fresh = std::calloc(1, newSize ? newSize : 1);
-    if (!fresh) return nullptr;
-    std::memcpy(fresh, block, oldSize < newSize ? oldSize : newSize);
-    std::free(block);
-    return fresh;
+    char* resized = static_cast<char*>(std::realloc(block, newSize));
+    if (resized && newSize > oldSize) std::memset(resized + oldSize, 0, newSize - oldSize);
+    return resized;
 }
 
 void heapFree(void* block) {

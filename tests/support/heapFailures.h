@@ -1,4 +1,0 @@
-// Test switch of the host heap: the next N allocations or resizes fail.
-#pragma once
-
-extern int heapFailuresToInject;
