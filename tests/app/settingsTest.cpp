@@ -1,138 +1,97 @@
-#include "settings.h"
-#include "windowTesting.h"
+#include "programWindow.h"
+#include "colorChooser.h"
+#include "cubeView.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <vector>
+#include <commctrl.h>
 
 namespace {
 
-std::vector<uint8_t> rawValue(const std::string& path, const char* name, DWORD* type) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return {};
-    BYTE buffer[256];
-    DWORD size = sizeof buffer;
-    const LONG r = RegQueryValueExA(key, name, nullptr, type, buffer, &size);
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) return {};
-    return std::vector<uint8_t>(buffer, buffer + size);
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(const AppSettings& s) {
+    return Bytes(reinterpret_cast<const uint8_t*>(&s), reinterpret_cast<const uint8_t*>(&s) + 13);
 }
-
-void writeRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
-struct SettingsStore : ::testing::Test {
-    std::string key;
-    void SetUp() override {
-        key = scratchKeyPath(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        deleteKeyTree(key);
-        setDefaultSettings();
-        setDefaultColors();
-    }
-    void TearDown() override { deleteKeyTree(key); }
-};
-
-const std::vector<uint8_t> ExampleSettings = {0x6C, 0x03, 0, 0, 4, 0, 0, 0, 0x20, 0, 0, 0, 0};
-const std::vector<uint8_t> DefaultColorBytes = {
-    0x00, 0xF0, 0x00, 0x00, 0xF0, 0x00, 0x00, 0x00, 0x00, 0xF0, 0xF0, 0x00, 0x20, 0x20,
-    0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xF0, 0xF0, 0x00, 0x00, 0xC0, 0xC0, 0xC0, 0x00};
 
 } // namespace
 
-TEST_F(SettingsStore, FirstStartWithoutKeyKeepsTheDefaults) {
-    EXPECT_FALSE(loadSettings(key.c_str()));
-    EXPECT_EQ(876u, Settings.maxMoves);
-    EXPECT_EQ(4u, Settings.priorityIndex);
-    EXPECT_EQ(0u, Settings.updateInterval);
-    EXPECT_EQ(0, Settings.flags);
-    EXPECT_EQ(0x00FF2020u, SideColors.colors[3]);
-    EXPECT_EQ(0x00C0C0C0u, SideColors.colors[6]);
+// A value of the wrong type or size changes nothing; one out of range is brought into range,
+// so a hand-edited registry never reads past the priority table nor lifts the move limit.
+TEST(StoredSettings, OddValuesAreRefusedOrBounded) {
+    const std::string key =
+        "Software\\Brackenfold\\Tests\\" + std::to_string(GetCurrentProcessId());
+    const std::tuple<DWORD, Bytes, AppSettings> cases[] = {
+        {REG_NONE, {}, {876, 4, 0, 0}},
+        {REG_BINARY, Bytes(12, 1), {876, 4, 0, 0}},
+        {REG_SZ, bytesOf({1, 1, 1, 0}), {876, 4, 0, 0}},
+        {REG_BINARY, bytesOf({5000, 9, 1, 0}), {876, 4, 1, 0}}};
+    for (const auto& [type, bytes, read] : cases) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Settings", type, bytes.data(),
+                        bytes.size());
+        setDefaultSettings();
+        loadSettings(key.c_str());
+        EXPECT_EQ(bytesOf(read), bytesOf(Settings));
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
 
-TEST_F(SettingsStore, SavesTheExactBytes) {
-    Settings.updateInterval = 32;
-    ASSERT_TRUE(saveSettings(key.c_str()));
-    DWORD type = 0;
-    EXPECT_EQ(ExampleSettings, rawValue(key, "Settings", &type));
-    EXPECT_EQ(DWORD(REG_BINARY), type);
-    EXPECT_TRUE(rawValue(key, "Colors", &type).empty()) << "colours kept only when asked";
-
-    Settings.flags = PreserveColors;
-    ASSERT_TRUE(saveSettings(key.c_str()));
-    EXPECT_EQ(DefaultColorBytes, rawValue(key, "Colors", &type));
-    EXPECT_EQ(DWORD(REG_BINARY), type);
-}
-
-TEST_F(SettingsStore, RoundTripRestoresSettingsAndPreservedColours) {
-    Settings = {123, 2, 512, uint8_t(ShowLabels | PreserveColors | 0x80)};
-    SideColors.colors[0] = 0x00123456;
+// The dialog stores 0 to 876 moves and 876 for anything else, warns once per change to Time
+// Critical or High, greys what has no use without a search thread, and saves what it applies,
+// colours too when asked; Cancel applies nothing.
+TEST_F(ProgramWindow, OptionsApplyAndSaveTheSettings) {
+    Settings = {500, 7, 1024, 0xA0}; // a priority outside the table, flag bits of no meaning
     SideColors.colors[6] = 0x00ABCDEF;
-    ASSERT_TRUE(saveSettings(key.c_str()));
-
+    EXPECT_TRUE(openDialog(IDM_OPTIONS, [](HWND dialog) {
+        const std::pair<const char*, uint32_t> moves[] = {{"0", 0},     {"999", 876}, {"", 876},
+                                                          {"877", 876}, {"-1", 876},  {"1a", 876},
+                                                          {"123", 123}};
+        for (const auto& [typed, stored] : moves) {
+            SetDlgItemTextA(dialog, IDC_MAX_MOVES, typed);
+            SendDlgItemMessageA(dialog, IDC_OPTIONS_SAVE, BM_CLICK, 0, 0);
+            EXPECT_EQ(stored, Settings.maxMoves) << '"' << typed << '"';
+        }
+        for (int entry : {3, 2, 1, 0, 0, 1, 2}) {
+            SendDlgItemMessageA(dialog, IDC_PRIORITY, CB_SETCURSEL, entry, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PRIORITY, CBN_SELCHANGE), 0);
+        }
+        for (int box : {IDC_SHOW_LABELS, IDC_PRESERVE_COLORS, IDC_DISABLE_THREADED})
+            SendDlgItemMessageA(dialog, box, BM_CLICK, 0, 0);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PRIORITY)));
+        SendDlgItemMessageA(dialog, IDC_INTERVAL_SLIDER, TBM_SETPOS, TRUE, 6);
+        SendDlgItemMessageA(dialog, IDC_OPTIONS_SAVE, BM_CLICK, 0, 0);
+        SetDlgItemTextA(dialog, IDC_MAX_MOVES, "456");
+        SendDlgItemMessageA(dialog, IDC_OPTIONS_CANCEL, BM_CLICK, 0, 0);
+    }));
+    EXPECT_EQ(3u, questions.size());
+    const AppSettings applied = {123, 2, 2048, 0xAE};
+    EXPECT_EQ(bytesOf(applied), bytesOf(Settings));
     setDefaultSettings();
     setDefaultColors();
-    EXPECT_TRUE(loadSettings(key.c_str()));
-    EXPECT_EQ(123u, Settings.maxMoves);
-    EXPECT_EQ(2u, Settings.priorityIndex);
-    EXPECT_EQ(512u, Settings.updateInterval);
-    EXPECT_EQ(ShowLabels | PreserveColors | 0x80, Settings.flags);
-    EXPECT_EQ(0x00123456u, SideColors.colors[0]);
+    EXPECT_TRUE(loadSettings());
+    EXPECT_EQ(bytesOf(applied), bytesOf(Settings));
     EXPECT_EQ(0x00ABCDEFu, SideColors.colors[6]);
+    RegDeleteTreeA(HKEY_CURRENT_USER, SettingsKeyPath);
 }
 
-TEST_F(SettingsStore, OldColoursAreIgnoredWhenNotPreserved) {
-    Settings.flags = PreserveColors;
-    SideColors.colors[1] = 0x00010203;
-    ASSERT_TRUE(saveSettings(key.c_str()));
-    Settings.flags = 0;
-    ASSERT_TRUE(saveSettings(key.c_str()));
-
-    setDefaultSettings();
-    setDefaultColors();
-    EXPECT_TRUE(loadSettings(key.c_str()));
-    EXPECT_EQ(0x000000F0u, SideColors.colors[1]);
-    DWORD type;
-    EXPECT_EQ(28u, rawValue(key, "Colors", &type).size()) << "the old value stays in place";
-}
-
-TEST_F(SettingsStore, ValuesOfTheWrongFormChangeNothing) {
-    const uint8_t twelve[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-    writeRaw(key, "Settings", REG_BINARY, twelve, sizeof twelve);
-    EXPECT_FALSE(loadSettings(key.c_str()));
-    EXPECT_EQ(876u, Settings.maxMoves);
-
-    const uint8_t fourteen[14] = {1};
-    writeRaw(key, "Settings", REG_BINARY, fourteen, sizeof fourteen);
-    EXPECT_FALSE(loadSettings(key.c_str()));
-    EXPECT_EQ(876u, Settings.maxMoves);
-
-    writeRaw(key, "Settings", REG_SZ, ExampleSettings.data(), 13);
-    EXPECT_FALSE(loadSettings(key.c_str()));
-    EXPECT_EQ(0u, Settings.updateInterval);
-
-    // Right settings, colours of the wrong size: the colours stay.
-    uint8_t preserving[13];
-    std::memcpy(preserving, ExampleSettings.data(), 13);
-    preserving[12] = PreserveColors;
-    writeRaw(key, "Settings", REG_BINARY, preserving, 13);
-    writeRaw(key, "Colors", REG_BINARY, DefaultColorBytes.data(), 24);
-    SideColors.colors[2] = 0x00777777;
-    EXPECT_TRUE(loadSettings(key.c_str()));
-    EXPECT_EQ(0x00777777u, SideColors.colors[2]);
-}
-
-TEST_F(SettingsStore, OutOfRangeValuesAreBroughtIntoRange) {
-    const uint8_t wild[13] = {0x88, 0x13, 0, 0, 9, 0, 0, 0, 0x20, 0, 0, 0, 0};
-    writeRaw(key, "Settings", REG_BINARY, wild, sizeof wild);
-    EXPECT_TRUE(loadSettings(key.c_str()));
-    EXPECT_EQ(876u, Settings.maxMoves);
-    EXPECT_EQ(4u, Settings.priorityIndex);
-    EXPECT_EQ(32u, Settings.updateInterval);
+// The Side Coloring dialog shows the source view's colours; Apply gives both views the six
+// sides, Cancel drops what was not applied. A swatch is a static control that reports a press,
+// and the chooser here answers the inverse colour.
+TEST_F(ProgramWindow, SideColoringAppliesOnlyWhenAsked) {
+    const COLORREF painted[6] = {0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112};
+    SendMessageA(App.sourceView, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(painted));
+    colorChooser = [](HWND, COLORREF* color) { return bool(*color ^= 0x00FFFFFF); };
+    EXPECT_TRUE(openDialog(IDM_SIDES_COLORING, [&](HWND dialog) {
+        for (int entry = 0; entry < 7; ++entry) // each swatch inside its border
+            EXPECT_EQ(entry < 6 ? painted[entry] : COLORREF(UndefinedColor),
+                      pixelAt(GetDlgItem(dialog, IDC_SWATCH_FRONT + entry), 3, 3));
+        SendDlgItemMessageA(dialog, IDC_SWATCH_BACK, WM_LBUTTONDOWN, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_COLOR_APPLY, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_SWATCH_TOP, WM_LBUTTONDOWN, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_COLOR_CANCEL, BM_CLICK, 0, 0);
+    }));
+    colorChooser = chooseColor;
+    for (HWND view : {App.sourceView, App.destinationView}) {
+        EXPECT_EQ(painted[2] ^ 0x00FFFFFF, viewOf(view)->sideColors[2]);
+        EXPECT_EQ(painted[4], viewOf(view)->sideColors[4]);
+    }
 }

@@ -1,24 +1,74 @@
 #include "programWindow.h"
+#include "cubeView.h"
 #include "mainWindow.h"
+#include "runtimeFlags.h"
+#include "searchJob.h"
 #include "sequenceFile.h"
 #include "sequenceStore.h"
 #include "stateFile.h"
-#include "runtimeFlags.h"
 
+#include <shellapi.h>
+
+#include <cstdlib>
 #include <fstream>
+#include <utility>
+
+HINSTANCE testInstance() {
+    return GetModuleHandleA(nullptr);
+}
+
+// Registering a class again fails and changes nothing.
+void registerProgramClasses() {
+    registerCommonControls();
+    registerCubeViewClass(testInstance());
+    registerMainWindowClass(testInstance());
+}
+
+void pumpMessages() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&msg))
+        TranslateMessage(&msg);
+}
+
+// What the window shows now, read from its own device context.
+COLORREF pixelAt(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+std::string windowText(HWND window) {
+    std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(size_t(GetWindowTextA(window, &text[0], int(text.size()))));
+    return text;
+}
+
+PackedCube viewState(HWND view) {
+    PackedCube state;
+    SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    return state;
+}
+
+void setViewState(HWND view, const PackedCube& state) {
+    SendMessageA(view, CCM_SETSTATE, 1, reinterpret_cast<LPARAM>(&state));
+}
 
 std::string ProgramWindow::nextChosenFile;
-std::vector<std::string> ProgramWindow::dialogTitles;
-int ProgramWindow::nextAnswer = IDCANCEL;
+int ProgramWindow::nextAnswer;
 std::vector<std::string> ProgramWindow::questions;
+std::atomic<bool> failAllocations{false};
+
+// The runtime's operator delete frees what malloc gave.
+void* operator new(std::size_t size) {
+    void* block = failAllocations ? nullptr : std::malloc(size ? size : 1);
+    return block ? block : throw std::bad_alloc();
+}
 
 namespace {
 
-bool answerFileDialog(HWND, char* path, const char* title, const FileKind&) {
-    ProgramWindow::dialogTitles.push_back(title);
-    if (ProgramWindow::nextChosenFile.empty()) return false;
+bool answerFileDialog(HWND, char* path, const char*, const FileKind&) {
     lstrcpynA(path, ProgramWindow::nextChosenFile.c_str(), DialogNameSize);
-    return true;
+    return !ProgramWindow::nextChosenFile.empty();
 }
 
 int WINAPI answerQuestion(HWND, LPCSTR text, LPCSTR, UINT) {
@@ -26,27 +76,46 @@ int WINAPI answerQuestion(HWND, LPCSTR text, LPCSTR, UINT) {
     return ProgramWindow::nextAnswer;
 }
 
+const std::function<void(HWND)>* action; // of the one modal run at a time, until it acts
+bool closedByItself;
+
+// A dialog the action left open would block the test for good: it is ended.
+void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr; // the main window's own dialog box
+    while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) &&
+           (!IsWindowVisible(dialog) || GetWindow(dialog, GW_OWNER) != App.mainWindow)) {
+    }
+    if (!dialog || !action) return;
+    (*std::exchange(action, nullptr))(dialog);
+    closedByItself = !IsWindowVisible(dialog);
+    if (!closedByItself) EndDialog(dialog, -1);
+}
+
 } // namespace
+
+bool driveModal(const std::function<void()>& open, const std::function<void(HWND)>& act) {
+    action = &act;
+    closedByItself = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, onTick);
+    open();
+    KillTimer(nullptr, timer);
+    return closedByItself;
+}
 
 void ProgramWindow::SetUp() {
     registerProgramClasses();
     setDefaultSettings();
     setDefaultColors();
-    RuntimeFlags &= uint8_t(~(Recording | RecorderWriting));
-    openFileChooser = answerFileDialog;
-    saveFileChooser = answerFileDialog;
+    openFileChooser = saveFileChooser = answerFileDialog;
     showMessageBox = answerQuestion;
     nextChosenFile.clear();
-    dialogTitles.clear();
     nextAnswer = IDCANCEL;
     questions.clear();
     SequenceFileName[0] = SourceCubeFileName[0] = DestinationCubeFileName[0] = '\0';
-
     char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    folder = std::string(temp) + "cubeTests-" + std::to_string(GetCurrentProcessId());
+    folder.assign(temp, GetTempPathA(MAX_PATH, temp)) +=
+        "cubeTests-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
-
     window = createMainWindow(testInstance());
     ASSERT_NE(nullptr, window);
     ShowWindow(window, SW_SHOWNORMAL);
@@ -54,24 +123,21 @@ void ProgramWindow::SetUp() {
     pumpMessages();
 }
 
+// A search left running ends first. The window's end posts a quit message, which would end
+// the next test's dialogs. The test's answerers stay, so no real dialog blocks a later test.
 void ProgramWindow::TearDown() {
+    if (ActiveJob) ActiveJob->search.running = false;
+    waitFor([] { return ActiveJob == nullptr; });
     RuntimeFlags &= uint8_t(~(Recording | RecorderWriting));
-    destroyMainWindow(window);
+    DestroyWindow(window);
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     freeSequenceRecord(&CurrentSequence);
     freeCommentBuffer(&SequenceComment);
     freeCommentBuffer(&CubeComment);
-    openFileChooser = chooseOpenFile;
-    saveFileChooser = chooseSaveFile;
-    showMessageBox = MessageBoxA;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileA(pathOf(found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    const std::string folders = folder + '\0'; // a list, ended by an empty name
+    SHFILEOPSTRUCTA removal = {nullptr, FO_DELETE, folders.c_str(), nullptr, FOF_NO_UI, 0, 0, 0};
+    SHFileOperationA(&removal);
 }
 
 std::vector<uint8_t> fileBytes(const std::string& path) {
@@ -80,10 +146,6 @@ std::vector<uint8_t> fileBytes(const std::string& path) {
 }
 
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-bool fileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }

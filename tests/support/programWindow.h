@@ -1,5 +1,5 @@
-// The real main window, created fresh for each test, with its dialogs and questions answered
-// by the test.
+// The real main window, made afresh for each test, with its file dialogs and questions answered
+// by the test; and a driver for the modal dialogs it opens.
 #pragma once
 
 #include "windowTesting.h"
@@ -11,12 +11,17 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <atomic>
+#include <functional>
 #include <vector>
+
+// Calls open(), which shows a modal dialog box owned by the main window, and has act() work it
+// from inside its loop, as a user would. True when the dialog then closed by itself.
+bool driveModal(const std::function<void()>& open, const std::function<void(HWND)>& act);
 
 struct ProgramWindow : ::testing::Test {
     HWND window = nullptr;
-    std::string folder;
+    std::string folder; // of the test's files, removed at its end
 
     void SetUp() override;
     void TearDown() override;
@@ -24,17 +29,21 @@ struct ProgramWindow : ::testing::Test {
     void command(int id) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void setField(const std::string& text) { SetWindowTextA(App.sequenceField, text.c_str()); }
     std::string field() const { return windowText(App.sequenceField); }
-    std::string title() const { return windowText(window); }
     std::string pathOf(const std::string& name) const { return folder + "\\" + name; }
+    // Works the modal dialog that the command opens; see driveModal.
+    bool openDialog(int id, const std::function<void(HWND)>& act) {
+        return driveModal([=] { command(id); }, act);
+    }
 
-    // What the next file dialog answers: a path, or "" for Cancel. Each dialog shown is kept.
+    // What the next file dialog answers: a path, or "" for Cancel.
     static std::string nextChosenFile;
-    static std::vector<std::string> dialogTitles;
     // What the next question answers; each text shown is kept.
     static int nextAnswer;
     static std::vector<std::string> questions;
 };
 
+// While set, every allocation of this program fails, as when the address space is used up.
+extern std::atomic<bool> failAllocations;
+
 std::vector<uint8_t> fileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-bool fileExists(const std::string& path);
