@@ -1,6 +1,9 @@
 #include "programWindow.h"
 #include "searchJob.h"
 #include "testCubes.h"
+#include "notation.h"
+
+#include <memory>
 
 namespace {
 
@@ -13,8 +16,8 @@ struct FindSequence : ProgramWindow {
         return waitFor([] { return ActiveJob == nullptr; });
     }
     // A search that cannot succeed, well under way, and its dialog.
-    HWND findInVain() {
-        Settings.maxMoves = 9;
+    HWND findInVain(uint32_t maxMoves = 9) {
+        Settings.maxMoves = maxMoves;
         setViewState(App.destinationView, twistedCorner());
         command(IDM_FIND_SEQUENCE);
         waitFor([] { return ActiveJob->search.currentLength >= 4; });
@@ -76,4 +79,43 @@ TEST_F(FindSequence, PauseRestartCloseAndAbort) {
     SendDlgItemMessageA(dialog, IDC_ABORT, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(dialog));
     ASSERT_TRUE(ended());
+}
+
+// The fast search offers what the brute force finds, shows its own progress, holds every
+// worker while paused, and reports a table it cannot have instead of failing.
+TEST_F(FindSequence, FastSearchOffersTheSameAndShowsItsProgress) {
+    const PackedCube target = afterMoves(SolvedCube, {8, 2, 4, 6, 10, 0});
+    auto brute = std::make_unique<SearchState>();
+    brute->running = true;
+    MoveCode result[MaxExecuteMoves + 1];
+    char expected[64];
+    formatMoveText(result, expected,
+                   findSequence(brute.get(), &target, &SolvedCube, result, 6, true));
+    Settings = {6, 4, 0, FastSearch};
+    nextAnswer = IDOK;
+    setViewState(App.destinationView, target);
+    command(IDM_FIND_SEQUENCE);
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(expected, field());
+
+    failAllocations = true;
+    command(IDM_FIND_SEQUENCE);
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(0u, questions.back().find("The fast search could not get the memory"));
+
+    Settings.flags = FastSearch;
+    HWND dialog = findInVain(16);
+    SearchJob* job = ActiveJob;
+    EXPECT_TRUE(waitFor(
+        [&] { return windowText(GetDlgItem(dialog, IDC_CANDIDATE)).find("Fast search: ") == 0; }));
+    SendDlgItemMessageA(dialog, IDC_PAUSE, BM_CLICK, 0, 0);
+    Sleep(100);
+    const uint32_t done = job->fast.done;
+    Sleep(500);
+    EXPECT_EQ(done, job->fast.done);
+    SendDlgItemMessageA(dialog, IDC_PAUSE, BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitFor([&] { return job->fast.done != done; }));
+    SendDlgItemMessageA(dialog, IDC_ABORT, BM_CLICK, 0, 0);
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(0u, questions.back().find(NotFound + "16)."));
 }
