@@ -77,10 +77,9 @@ class Session:
         self.offset = [int(re.search(f"^{a}=(-?\\d+)", found, re.M)[1]) for a in "XY"]
 
     def close(self, failed):
-        if failed and self.xvfb:
-            shutil.copy(os.path.join(self.fbdir, "Xvfb_screen0"), os.path.join(self.out,
-                                                                              "failure.xwd"))
         if self.xvfb:
+            if failed:
+                shutil.copy(f"{self.fbdir}/Xvfb_screen0", f"{self.out}/failure.xwd")
             self.xdotool("keyup", "shift", "ctrl", "alt")
             self.run(self.server, "-k")
             self.xvfb.kill()
@@ -125,8 +124,7 @@ class Session:
         return None
 
     def wait_for_window(self, title=None, cls=None, timeout=10):
-        return self.wait(f"window {title} {cls or ''}", lambda: self.top_level(title, cls),
-                         timeout)
+        return self.wait(f"window {title} {cls}", lambda: self.top_level(title, cls), timeout)
 
     def control(self, control_id, top=None):
         return next(w for w in (top or self.top_level(cls="DLGCLASS")) if w[2] == control_id)
@@ -149,6 +147,10 @@ class Session:
         # Wine's edit control ignores Ctrl+A.
         self.xdotool("key", "End", "shift+Home", "BackSpace")
         self.xdotool("type", "--delay", "15", "--", text)
+
+    def enter(self, text):
+        self.retype(self.control(FIELD)[4], text)
+        self.wait_for_text(FIELD, text)
 
     def menu(self, keys):
         """Alt and a menu's letter, then Right, Down and Return as the keys say."""
@@ -190,15 +192,12 @@ class Session:
         return pixels
 
 
-def expect_file(path, expected_start, size):
+def expect_file(path, magic, size, *offsets):
+    """The file's bytes after a header of that magic, size and block offsets."""
     data = open(path, "rb").read()
-    if len(data) != size or not data.startswith(expected_start):
+    if data[:32] != magic + struct.pack("<7I", size, 0, 32, *offsets, 0, 0) or len(data) != size:
         raise Failure(f"{path} holds {data.hex(' ')}")
-    return data
-
-
-def header(magic, size, *offsets):
-    return magic + struct.pack("<7I", size, 0, 32, *offsets, 0, 0)
+    return data[32:]
 
 
 def journey(s):
@@ -206,14 +205,12 @@ def journey(s):
     os.makedirs(files)
     moves, cube = os.path.join(files, "moves.csq"), os.path.join(files, "cube.csf")
     assembled = s.destination_pixels()
-    s.retype(s.control(FIELD)[4], SHORT)
-    s.wait_for_text(FIELD, SHORT)
+    s.enter(SHORT)
     s.xdotool("key", "Return")
     turned = s.wait("the destination turned", lambda: s.destination_pixels() != assembled
                     and s.destination_pixels())
     # Cleared, so the found sequence must come back into the field once accepted.
-    s.retype(s.control(FIELD)[4], "")
-    s.wait_for_text(FIELD, "")
+    s.enter("")
     s.menu(["alt+a"])  # Find Sequence
     found = s.message("The required sequence was found.")
     if "Length of the sequence: 2 moves." not in found or SHORT not in found:
@@ -223,12 +220,13 @@ def journey(s):
     s.menu(["alt+s", "Down", "Down", "Down"])  # Save Sequence As...
     s.choose_file("Save Move Sequence File", moves)
     s.wait("the title naming the file", lambda: s.top_level(f"{TITLE} - moves.csq"))
-    expect_file(moves, header(b"CSQF", 34, 32, 2) + bytes((8, 3)), 34)
+    if expect_file(moves, b"CSQF", 34, 32, 2) != bytes((8, 3)):
+        raise Failure("the moves saved are not F, R'")
 
     s.menu(["alt+d", "Down", "Down", "Down"])  # Destination Cube: Save Cube As...
     s.choose_file("Save Cube State File", cube)
     # The destination's file holds its state alone, no colours.
-    state = expect_file(cube, header(b"MCSF", 80, 0, 32), 80)[32:]
+    state = expect_file(cube, b"MCSF", 80, 0, 32)
     if sorted(state) != sorted(i // 8 for i in range(48)) or state == bytes(sorted(state)):
         raise Failure(f"the saved state {state.hex(' ')} is not a turned cube")
     s.menu(["alt+d"])  # Assemble Cube
@@ -245,8 +243,7 @@ def journey(s):
     s.wait_for_text(FIELD, SHORT)
 
     # Closing the main window while the search thread runs ends the program cleanly.
-    s.retype(s.control(FIELD)[4], LONG)
-    s.wait_for_text(FIELD, LONG)
+    s.enter(LONG)
     s.xdotool("key", "Return")
     s.menu(["alt+a"])
     s.wait("the search past four moves", lambda: int(s.control(
@@ -277,7 +274,7 @@ def main():
         session.trace(f"FAILED: {e!r}")
     finally:
         session.close(error is not None)
-    print(f"journey: {'FAILED: ' + str(error) if error else 'passed'} (trace in {session.out})")
+    print(f"journey: {f'FAILED: {error}' if error else 'passed'} (trace in {session.out})")
     return 1 if error else 0
 
 
