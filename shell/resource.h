@@ -80,12 +80,12 @@
 #define IDC_PRIORITY_CAPTION  4007
 #define IDC_OPTIONS_SAVE      4008
 #define IDC_MAX_MOVES_CAPTION 4009
-#define IDC_FAST_SEARCH       4010
 #define IDC_MAX_MOVES         4010
 #define IDC_PRIORITY          4011
 #define IDC_OPTIONS_OK        4012
 #define IDC_OPTIONS_CANCEL    4013
 #define IDC_INTERVAL_TEXT     4017
+#define IDC_FAST_SEARCH       4018
 
 #define IDD_HELP      6000
 #define IDC_HELP_TEXT 6001

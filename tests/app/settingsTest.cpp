@@ -54,7 +54,8 @@ TEST_F(ProgramWindow, OptionsApplyAndSaveTheSettings) {
             SendDlgItemMessageA(dialog, IDC_PRIORITY, CB_SETCURSEL, entry, 0);
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PRIORITY, CBN_SELCHANGE), 0);
         }
-        for (int box : {IDC_SHOW_LABELS, IDC_PRESERVE_COLORS, IDC_DISABLE_THREADED})
+        for (int box :
+             {IDC_SHOW_LABELS, IDC_PRESERVE_COLORS, IDC_DISABLE_THREADED, IDC_FAST_SEARCH})
             SendDlgItemMessageA(dialog, box, BM_CLICK, 0, 0);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PRIORITY)));
         SendDlgItemMessageA(dialog, IDC_INTERVAL_SLIDER, TBM_SETPOS, TRUE, 6);
@@ -63,7 +64,7 @@ TEST_F(ProgramWindow, OptionsApplyAndSaveTheSettings) {
         SendDlgItemMessageA(dialog, IDC_OPTIONS_CANCEL, BM_CLICK, 0, 0);
     }));
     EXPECT_EQ(3u, questions.size());
-    const AppSettings applied = {123, 2, 2048, 0xAE};
+    const AppSettings applied = {123, 2, 2048, 0xBE};
     EXPECT_EQ(bytesOf(applied), bytesOf(Settings));
     setDefaultSettings();
     setDefaultColors();
