@@ -66,7 +66,6 @@ with tempfile.TemporaryDirectory() as folder:
         (("assembled", "seq:R,T',X"), "TO: notation error at position 6"),
         (("assembled", os.path.join(folder, "missing.csf")), "TO: cannot open"),
         ((junk, "assembled"), "FROM: " + junk + " is not a cube state file"),
-        (("--method", "slow", "assembled", "assembled"), "--method: 'slow'"),
         (("assembled",), "expected FROM TO"),
     ]:
         code, out, err = run(*args)

@@ -1,8 +1,7 @@
 // Test-only: lists the windows of the emulator's virtual desktop, as an outside program sees
 // them, for the end-to-end journey. Menus and memory of another process are out of its reach.
 //
-//   inspector.exe OUTPUT DESKTOP windows          depth, class, id, visible, rect, text per line
-//   inspector.exe OUTPUT DESKTOP deletekey SUBKEY removes HKEY_CURRENT_USER\SUBKEY
+//   inspector.exe OUTPUT DESKTOP windows     depth, class, id, visible, rect, text a line
 #include <windows.h>
 
 #include <cstdio>
@@ -45,12 +44,7 @@ BOOL CALLBACK reportTopLevel(HWND hwnd, LPARAM out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) return 2;
-    if (strcmp(argv[3], "deletekey") == 0 && argc == 5) {
-        const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, argv[4]);
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? 0 : 1;
-    }
-    if (strcmp(argv[3], "windows") != 0) return 2;
+    if (argc != 4 || strcmp(argv[3], "windows") != 0) return 2;
     // A process sees the windows of its own desktop only.
     HDESK desktop = OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL);
     if (!desktop || !SetThreadDesktop(desktop)) return 1;

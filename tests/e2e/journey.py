@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""The real program driven from outside, as a user would, through every layer: type and execute
-a sequence, find it again, save it and the turned cube, load both back, and close the program
-while a search runs. Xvfb of its own, the exe on a Wine virtual desktop in a prefix of its own,
-xdotool for input, tests/e2e/inspector.cpp for window texts, Xvfb's framebuffer file for pixels,
-the files on disk for bytes. Standard library only; trace and failure screen in --out."""
-import argparse, mmap, os, re, shutil, signal, struct, subprocess, sys, tempfile, time
+"""The real program driven from outside as a user would, through every layer: execute, find,
+save and load, close while searching. Private Xvfb and Wine prefix, xdotool for input,
+inspector.exe for window texts, Xvfb's framebuffer file for pixels, files on disk for bytes."""
+import argparse, ctypes, mmap, os, re, shutil, struct, subprocess, sys, tempfile, time
 
 TITLE = "Morvane's Cube Emulator"
 FIELD, DESTINATION, LENGTH, FILE_NAME, MESSAGE_TEXT = 1003, 1002, 5004, 0x47C, 0xFFFF
@@ -13,10 +11,6 @@ SHORT = "F,R'"
 LONG = "F,R,U',L,B\",T,F',R,U,L',B,T'"
 WINE = {"win32": ("wine", "wineserver"),
         "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64")}
-
-
-class Failure(Exception):
-    pass
 
 
 class Session:
@@ -44,7 +38,8 @@ class Session:
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nocursor",
              "-fbdir", self.fbdir, "-nolisten", "tcp"], pass_fds=(write_end,),
-            stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
+            # Killed with the journey (as by ctest), so Wine loses its display too.
+            stderr=subprocess.DEVNULL, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, 15))
         os.close(write_end)
         with os.fdopen(read_end) as displayfd:
             display = displayfd.readline().strip()
@@ -63,7 +58,6 @@ class Session:
                      "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f")
             self.run(self.server, "-w")
             open(os.path.join(prefix, ".ready"), "w").close()
-        self.inspect("deletekey", r"Software\Brackenfold\MorvaneCubeEmulator")
         with open(os.path.join(self.out, "wine.log"), "ab") as log:
             self.app = subprocess.Popen(
                 [self.wine, "explorer", "/desktop=e2e,1024x768", self.winpath(self.args.exe)],
@@ -85,10 +79,10 @@ class Session:
     def winpath(self, path):
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
-    def inspect(self, *command):
+    def inspect(self):
         report = os.path.join(self.out, "windows.txt")
-        if self.run(self.wine, self.args.inspector, self.winpath(report), "e2e", *command):
-            raise Failure(f"inspector {command} failed")
+        if self.run(self.wine, self.args.inspector, self.winpath(report), "e2e", "windows"):
+            raise AssertionError("the inspector failed")
         return report
 
     def wait(self, what, probe, timeout=10):
@@ -99,15 +93,15 @@ class Session:
                 if result:
                     self.trace(f"saw {what}")
                     return result
-            except (Failure, OSError, LookupError, TypeError, ValueError, StopIteration) as e:
+            except Exception as e:  # what it saw last is reported on timeout
                 seen = e
             time.sleep(0.1)
-        raise Failure(f"timed out waiting for {what}" + (f": {seen}" if seen else ""))
+        raise AssertionError(f"timed out waiting for {what}" + (f": {seen}" if seen else ""))
 
     def top_level(self, title=None, cls=None):
         """The first visible top-level window that matches and its descendants, each as
         (depth, class, id, visible, rect, text)."""
-        with open(self.inspect("windows"), encoding="latin-1") as f:
+        with open(self.inspect(), encoding="latin-1") as f:
             rows = [(int(d), c, int(i) & 0xFFFF, v == "1", tuple(map(int, r.split())), t)
                     for d, c, i, v, r, t in (line.rstrip("\n").split("\t") for line in f)]
         for n, (depth, c, _, shown, _, text) in enumerate(rows):
@@ -179,7 +173,7 @@ def expect_file(path, magic, size, *offsets):
     """The file's bytes after a header of that magic, size and block offsets."""
     data = open(path, "rb").read()
     if data[:32] != magic + struct.pack("<7I", size, 0, 32, *offsets, 0, 0) or len(data) != size:
-        raise Failure(f"{path} holds {data.hex(' ')}")
+        raise AssertionError(f"{path} holds {data.hex(' ')}")
     return data[32:]
 
 
@@ -197,7 +191,7 @@ def journey(s):
     s.menu(["alt+a"])  # Find Sequence
     found = s.control(MESSAGE_TEXT, s.wait_for_window(TITLE, "#32770", 20))[5]
     if not found.startswith("The required sequence was found.") or SHORT not in found:
-        raise Failure(f"the search reports {found!r}")
+        raise AssertionError(f"the search reports {found!r}")
     s.xdotool("key", "Return")
     s.wait_for_text(FIELD, SHORT)
 
@@ -205,14 +199,14 @@ def journey(s):
     s.choose_file("Save Move Sequence File", moves)
     s.wait("the title naming the file", lambda: s.top_level(f"{TITLE} - moves.csq"))
     if expect_file(moves, b"CSQF", 34, 32, 2) != bytes((8, 3)):
-        raise Failure("the moves saved are not F, R'")
+        raise AssertionError("the moves saved are not F, R'")
 
     s.menu(["alt+d", "Down", "Down", "Down"])  # Destination Cube: Save Cube As...
     s.choose_file("Save Cube State File", cube)
     # The destination's file holds its state alone, no colours.
     state = expect_file(cube, b"MCSF", 80, 0, 32)
     if sorted(state) != sorted(i // 8 for i in range(48)) or state == bytes(sorted(state)):
-        raise Failure(f"the saved state {state.hex(' ')} is not a turned cube")
+        raise AssertionError(f"the saved state {state.hex(' ')} is not a turned cube")
     s.menu(["alt+d"])  # Assemble Cube
     s.wait("the destination assembled", lambda: s.destination_pixels() == assembled)
     s.menu(["alt+d", "Down"])  # Load Cube...
@@ -237,12 +231,6 @@ def journey(s):
     s.click((left, top, right, top + 16))
     s.xdotool("key", "alt+F4")
     s.wait("the program to end", lambda: s.app.poll() is not None, 15)
-
-
-def die_with_parent():
-    # When ctest kills the journey outright, Xvfb goes too and Wine loses its display.
-    import ctypes
-    ctypes.CDLL(None).prctl(1, signal.SIGTERM)
 
 
 def main():
