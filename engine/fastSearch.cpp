@@ -110,6 +110,7 @@ struct Search {
     std::mutex hitLock;
     MoveCode hit[MaxExecuteMoves];
     std::atomic<bool> stopped{false};
+    uint32_t threads = 1;
 };
 
 bool keepGoing(Search& s) {
@@ -172,13 +173,12 @@ bool lookUp(const Search& s, const PackedCube& cube, uint64_t h, uint32_t* prefi
     }
 }
 
-// Runs work(worker) on the options' number of threads, the calling one included, and returns
-// when all are done. Fewer threads than asked for only make it slower.
-template <class Work>
-void onEveryWorker(const FastSearchOptions& options, uint64_t leaves, Work work) {
-    uint32_t count = options.threads ? options.threads : std::thread::hardware_concurrency();
+// Runs work() on the search's threads, the calling one included, and returns when all are done.
+// Fewer threads than asked for only make it slower.
+template <class Work> void onEveryWorker(const Search& s, uint64_t leaves, Work work) {
+    const FastSearchOptions& options = *s.options;
     // Starting a thread costs more than a small step takes, unless the caller asked for it.
-    if (count == 0 || (options.threads == 0 && leaves < SharedStepLeaves)) count = 1;
+    const uint32_t count = options.threads == 0 && leaves < SharedStepLeaves ? 1 : s.threads;
     std::vector<std::thread> extra;
     for (uint32_t w = 1; w < count; ++w) {
         try {
@@ -264,7 +264,7 @@ bool buildTable(Search& s, uint32_t depth) {
     s.progress->done = 0;
     s.progress->total = tasks;
     std::atomic<uint32_t> next{0};
-    onEveryWorker(*s.options, validSequenceCount(depth), [&] {
+    onEveryWorker(s, validSequenceCount(depth), [&] {
         MoveCode moves[MaxTableDepth];
         alignas(16) PackedCube cubes[MaxTableDepth + 1];
         Worker worker;
@@ -385,7 +385,7 @@ bool walk(Search& s, MoveCode* result) {
     s.firstHit = UINT32_MAX;
     s.progress->done = 0;
     s.progress->total = tasks;
-    onEveryWorker(*s.options, validSequenceCount(s.suffixLength), [&] {
+    onEveryWorker(s, validSequenceCount(s.suffixLength), [&] {
         Worker worker;
         for (uint32_t t; !s.stopped && (t = s.nextTask.fetch_add(1)) < tasks;) {
             if (t > s.firstHit.load()) break;
@@ -430,11 +430,17 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
     s.options = &options;
     s.progress = progress;
     s.turn = options.useSse2 ? turnSse2 : turnGeneric;
+    // Asked once: under Wine each answer costs a round trip to the server.
+    s.threads = options.threads ? options.threads : std::thread::hardware_concurrency();
+    if (s.threads == 0) s.threads = 1;
     uint32_t length = 0;
     for (uint32_t L = shortest + 1; L <= maxMoves; ++L) {
         st->currentLength = L;
         s.length = L;
-        const uint32_t depth = (L + 1) / 2 < maxDepth ? (L + 1) / 2 : maxDepth;
+        // Up to eight moves the smaller table of the length before serves the odd lengths;
+        // beyond, the larger one serves two lengths and the walks stay short.
+        const uint32_t half = L <= 8 ? L / 2 : (L + 1) / 2;
+        const uint32_t depth = half < maxDepth ? half : maxDepth;
         if (depth != s.table.depth && !buildTable(s, depth)) break;
         if (walk(s, result)) {
             length = L;
