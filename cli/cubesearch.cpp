@@ -109,13 +109,13 @@ bool cubeFromFile(const char* path, PackedCube* cube, std::string* error) {
     return true;
 }
 
-bool readCube(const std::string& spec, PackedCube* cube, std::string* error) {
-    if (spec == "assembled") {
+bool readCube(const std::string& name, PackedCube* cube, std::string* error) {
+    if (name == "assembled") {
         *cube = SolvedCube;
         return true;
     }
-    if (spec.compare(0, 4, "seq:") == 0) return cubeAfterMoves(spec.c_str() + 4, cube, error);
-    return cubeFromFile(spec.c_str(), cube, error);
+    if (name.compare(0, 4, "seq:") == 0) return cubeAfterMoves(name.c_str() + 4, cube, error);
+    return cubeFromFile(name.c_str(), cube, error);
 }
 
 // Shows length, share done and time while a search runs, when someone watches stderr.
