@@ -17,20 +17,9 @@ inline PackedCube unreachableTarget() {
     return c;
 }
 
-// Valid candidates of lengths 1 to maxLength: no move followed by its inverse, no three equal
-// moves in a row. Counted by the last move's run of equal moves (1 or 2).
+// Valid candidates of lengths 1 to maxLength: what a sweep to that length tests.
 inline double candidatesUpTo(int maxLength) {
-    double single = 12, doubled = 0, total = 12;
-    for (int n = 2; n <= maxLength; ++n) {
-        // After a run of one: 10 other non-inverse moves start a run, the same move doubles.
-        // After a run of two: 10 moves start a run (neither the same nor its inverse).
-        const double nextSingle = 10 * single + 10 * doubled;
-        const double nextDoubled = single;
-        single = nextSingle;
-        doubled = nextDoubled;
-        total += single + doubled;
-    }
-    return total;
+    return double(candidatesTested(nullptr, 0, uint32_t(maxLength)));
 }
 
 inline uint32_t runSweep(SearchState* state, int length, bool sse2) {

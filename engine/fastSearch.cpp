@@ -1,7 +1,6 @@
 #include "fastSearch.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real program driven from outside as a user would, through every layer: execute, find,
 save and load, close while searching. Private Xvfb and Wine prefix, xdotool for input,
-inspector.exe for window texts, Xvfb's framebuffer file for pixels, files on disk for bytes."""
+windowList.exe for window texts, Xvfb's framebuffer file for pixels, files on disk for bytes."""
 import argparse, ctypes, mmap, os, re, shutil, struct, subprocess, sys, tempfile, time
 
 TITLE = "Morvane's Cube Emulator"
@@ -79,10 +79,10 @@ class Session:
     def winpath(self, path):
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
-    def inspect(self):
+    def list_windows(self):
         report = os.path.join(self.out, "windows.txt")
-        if self.run(self.wine, self.args.inspector, self.winpath(report), "e2e", "windows"):
-            raise AssertionError("the inspector failed")
+        if self.run(self.wine, self.args.window_list, self.winpath(report), "e2e", "windows"):
+            raise AssertionError("listing the windows failed")
         return report
 
     def wait(self, what, probe, timeout=10):
@@ -101,7 +101,7 @@ class Session:
     def top_level(self, title=None, cls=None):
         """The first visible top-level window that matches and its descendants, each as
         (depth, class, id, visible, rect, text)."""
-        with open(self.inspect(), encoding="latin-1") as f:
+        with open(self.list_windows(), encoding="latin-1") as f:
             rows = [(int(d), c, int(i) & 0xFFFF, v == "1", tuple(map(int, r.split())), t)
                     for d, c, i, v, r, t in (line.rstrip("\n").split("\t") for line in f)]
         for n, (depth, c, _, shown, _, text) in enumerate(rows):
@@ -235,7 +235,7 @@ def journey(s):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    for option in ("--arch", "--exe", "--inspector", "--out", "--prefix"):
+    for option in ("--arch", "--exe", "--window-list", "--out", "--prefix"):
         parser.add_argument(option, required=True)
     session, error = Session(parser.parse_args()), None
     try:

@@ -1,7 +1,7 @@
 // Test-only: lists the windows of the emulator's virtual desktop, as an outside program sees
 // them, for the end-to-end journey. Menus and memory of another process are out of its reach.
 //
-//   inspector.exe OUTPUT DESKTOP windows     depth, class, id, visible, rect, text a line
+//   windowList.exe OUTPUT DESKTOP windows     depth, class, id, visible, rect, text a line
 #include <windows.h>
 
 #include <cstdio>
