@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 enum : uint32_t {
     DefaultTableMiB = 512,
@@ -19,6 +20,22 @@ struct FastSearchOptions {
     // Runs first on every extra worker thread: the caller's chance to give it its priority.
     void (*onWorkerStart)(void* context) = nullptr;
     void* context = nullptr;
+    // Where the deep search keeps the tables every source shares; empty: in memory only.
+    std::string tableFolder;
+    // Runs before each ordered part of the deep search's walk, on the thread that takes it,
+    // with the part's leading suffix moves, last move first.
+    void (*onPart)(void* context, const MoveCode* lastMoves, uint32_t count) = nullptr;
+};
+
+enum SearchMethod : uint32_t {
+    MeetInTheMiddle = 0,
+    DeepSearch = 1,
+};
+
+enum TableActivity : uint32_t {
+    TablesReady = 0,
+    TablesBuilding = 1,
+    TablesLoading = 2,
 };
 
 // Written by the search, read by whoever shows its progress.
@@ -35,6 +52,16 @@ struct FastSearchProgress {
     // Set by the caller: the workers wait while it is set, and end when running is cleared.
     std::atomic<bool> paused{false};
     std::atomic<bool> outOfMemory{false};
+    // The deep search: which method runs, its tables, the positions it visited, and whether
+    // its tables could not be kept on disk.
+    std::atomic<uint32_t> method{MeetInTheMiddle};
+    std::atomic<uint32_t> tables{TablesReady};
+    std::atomic<uint64_t> nodes{0};
+    std::atomic<uint32_t> tableBuildMs{0};
+    std::atomic<uint32_t> tableLoadMs{0};
+    std::atomic<bool> tablesNotKept{false};
+    // Milliseconds spent on each length, for the lengths the exact methods walked.
+    std::atomic<uint32_t> lengthMs[MaxExecuteMoves + 1]{};
 };
 
 // Returns the length found (the sequence in result, ended by EndOfMoves), or 0 when there is
