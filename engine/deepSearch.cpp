@@ -57,10 +57,27 @@ uint32_t millisecondsSince(std::chrono::steady_clock::time_point begin) {
                         .count());
 }
 
-// A search holds its tables, so a search from another source can replace them meanwhile.
+// The tables of one search: the corners and one edge set. A search holds them, so a search from
+// another source can replace them meanwhile.
 struct Tables {
+    uint32_t count = 0;
+    TableKind kind[TableKinds];
     std::shared_ptr<const DistanceTable> table[TableKinds];
 };
+
+// Sources whose edges all differ have their distances in the large shared tables.
+void chooseTables(const PackedCube& start, Tables* tables) {
+    bool shared = true;
+    for (TableKind kind : SharedEdgeTables)
+        shared = shared && countLookAlikes(start, kind, 2) == 1;
+    tables->kind[tables->count++] = CornerTable;
+    if (shared)
+        for (TableKind kind : SharedEdgeTables)
+            tables->kind[tables->count++] = kind;
+    else
+        for (TableKind kind : OwnEdgeTables)
+            tables->kind[tables->count++] = kind;
+}
 
 uint32_t workerCount(const FastSearchOptions& options) {
     const uint32_t threads =
@@ -79,9 +96,11 @@ bool getTables(SearchState* st, const PackedCube& start, const FastSearchOptions
     control.total = &progress->total;
     control.onWorkerStart = options.onWorkerStart;
     control.context = options.context;
+    chooseTables(start, tables);
     KeptTables& kept = keptTables();
     std::lock_guard<std::mutex> hold(kept.lock);
-    for (TableKind kind = 0; kind < TableKinds; ++kind) {
+    for (uint32_t t = 0; t < tables->count; ++t) {
+        const TableKind kind = tables->kind[t];
         if (countLookAlikes(start, kind, 2) > 1) {
             std::shared_ptr<DistanceTable>& table = kept.sourceTable[kind];
             if (!table || std::memcmp(&kept.source[kind], &start, sizeof start) != 0) {
@@ -95,7 +114,7 @@ bool getTables(SearchState* st, const PackedCube& start, const FastSearchOptions
                 progress->tableBuildMs += millisecondsSince(begin);
                 kept.source[kind] = start;
             }
-            tables->table[kind] = table;
+            tables->table[t] = table;
             continue;
         }
         std::shared_ptr<DistanceTable>& table = kept.table[kind];
@@ -121,11 +140,11 @@ bool getTables(SearchState* st, const PackedCube& start, const FastSearchOptions
                     progress->tablesNotKept = true;
             }
         }
-        tables->table[kind] = table;
+        tables->table[t] = table;
     }
     progress->tables = TablesReady;
-    for (const auto& table : tables->table)
-        if (!table) {
+    for (uint32_t t = 0; t < tables->count; ++t)
+        if (!tables->table[t]) {
             if (st->running.load()) progress->outOfMemory = true;
             return false;
         }
@@ -173,9 +192,12 @@ struct Walk {
     SearchState* st;
     const FastSearchOptions* options;
     FastSearchProgress* progress;
-    const CoordMoves* mv;
+    const CornerMoves* mv;
     EdgeMoves edgeMoves;
-    const DistanceTable* table[TableKinds];
+    const DistanceTable* corners;
+    uint32_t edgeTables = 0;
+    const DistanceTable* edges[TableKinds];
+    EdgeGroup groups[TableKinds];
     Turn turn;
     uint32_t length = 0;
     Node root;
@@ -189,28 +211,22 @@ struct Walk {
     std::atomic<bool> stopped{false};
     uint32_t threads = 1;
 
-    // Moves from a node to a child; false when a table rules out a prefix of `left` moves to
-    // the child. The corners come first: they cost least and cut most.
-    bool step(const Node& from, MoveCode move, uint32_t left, Node* to) const {
-        to->cornerPerm = mv->cornerPerm[from.cornerPerm][move];
-        to->twist = mv->twist[from.twist][move];
-        if (table[CornerTable]->at(uint64_t(to->cornerPerm) * TwistCount + to->twist) > left)
-            return false;
-        for (uint32_t p = 0; p < EdgeCount; ++p)
-            to->edgeAt[p] = edgeMoves.next[move][from.edgeAt[p]];
-        for (uint32_t g = 0; g < EdgeGroups; ++g)
-            if (table[1 + g]->at(edgeGroupIndex(to->edgeAt, g)) > left) return false;
-        return true;
-    }
-
     bool within(const Node& n, uint32_t left) const {
-        if (table[CornerTable]->at(uint64_t(n.cornerPerm) * TwistCount + n.twist) > left)
-            return false;
-        for (uint32_t g = 0; g < EdgeGroups; ++g)
-            if (table[1 + g]->at(edgeGroupIndex(n.edgeAt, g)) > left) return false;
+        if (corners->at(uint64_t(n.cornerPerm) * TwistCount + n.twist) > left) return false;
+        for (uint32_t g = 0; g < edgeTables; ++g)
+            if (edges[g]->at(edgeGroupIndex(n.edgeAt, groups[g])) > left) return false;
         return true;
     }
 };
+
+Node moved(const Walk& w, const Node& from, MoveCode move) {
+    Node to;
+    to.cornerPerm = w.mv->perm[from.cornerPerm][move];
+    to.twist = w.mv->twist[from.twist][move];
+    for (uint32_t p = 0; p < EdgeCount; ++p)
+        to.edgeAt[p] = w.edgeMoves.next[move][from.edgeAt[p]];
+    return to;
+}
 
 bool keepGoing(Walk& w) {
     while (w.progress->paused.load(std::memory_order_relaxed) &&
@@ -243,21 +259,21 @@ Outcome walkFrom(Walk& w, uint32_t part, MoveCode* moves, int pos, const Node& c
     for (MoveCode m = 0; m < MoveCodeCount; ++m) {
         if (!mayPrecede(m, next, far)) continue;
         Node& n = child[count];
-        n.cornerPerm = w.mv->cornerPerm[c.cornerPerm][m ^ 1];
+        n.cornerPerm = w.mv->perm[c.cornerPerm][m ^ 1];
         n.twist = w.mv->twist[c.twist][m ^ 1];
-        entry[count][CornerTable] = uint64_t(n.cornerPerm) * TwistCount + n.twist;
-        w.table[CornerTable]->prefetch(entry[count][CornerTable]);
+        entry[count][0] = uint64_t(n.cornerPerm) * TwistCount + n.twist;
+        w.corners->prefetch(entry[count][0]);
         move[count++] = m;
     }
     uint32_t alive = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        if (w.table[CornerTable]->at(entry[i][CornerTable]) > left) continue;
+        if (w.corners->at(entry[i][0]) > left) continue;
         Node& n = child[i];
         for (uint32_t p = 0; p < EdgeCount; ++p)
             n.edgeAt[p] = w.edgeMoves.next[move[i] ^ 1][c.edgeAt[p]];
-        for (uint32_t g = 0; g < EdgeGroups; ++g) {
-            entry[i][1 + g] = edgeGroupIndex(n.edgeAt, g);
-            w.table[1 + g]->prefetch(entry[i][1 + g]);
+        for (uint32_t g = 0; g < w.edgeTables; ++g) {
+            entry[i][1 + g] = edgeGroupIndex(n.edgeAt, w.groups[g]);
+            w.edges[g]->prefetch(entry[i][1 + g]);
         }
         child[alive] = n;
         move[alive] = move[i];
@@ -266,8 +282,8 @@ Outcome walkFrom(Walk& w, uint32_t part, MoveCode* moves, int pos, const Node& c
     }
     for (uint32_t i = 0; i < alive; ++i) {
         bool possible = true;
-        for (uint32_t k = 1; k < TableKinds && possible; ++k)
-            possible = w.table[k]->at(entry[i][k]) <= left;
+        for (uint32_t g = 0; g < w.edgeTables && possible; ++g)
+            possible = w.edges[g]->at(entry[i][1 + g]) <= left;
         if (!possible) continue;
         moves[pos] = move[i];
         const Outcome outcome = walkFrom(w, part, moves, pos - 1, child[i], nodes);
@@ -285,8 +301,8 @@ void walkPart(Walk& w, uint32_t part, uint64_t& nodes) {
     for (uint32_t i = 0; i < w.partDigits; ++i) {
         --pos;
         moves[pos] = w.parts[part * w.partDigits + i];
-        const Node from = c;
-        if (!w.step(from, moves[pos] ^ 1, uint32_t(pos), &c)) return;
+        c = moved(w, c, moves[pos] ^ 1);
+        if (!w.within(c, uint32_t(pos))) return;
     }
     if (walkFrom(w, part, moves, pos - 1, c, nodes) != Found) return;
     std::lock_guard<std::mutex> lock(w.hitLock);
@@ -366,7 +382,7 @@ uint32_t deepFrom(SearchState* st, const PackedCube& target, const PackedCube& s
     const CubieMatch match = matchCubies(start, target);
     const uint8_t parities = reachableParities(match);
     if (!parities) return 0;
-    const CoordMoves* mv = coordMoves();
+    const CornerMoves* mv = cornerMoves();
     Tables tables;
     if (!mv) {
         progress->outOfMemory = true;
@@ -379,8 +395,12 @@ uint32_t deepFrom(SearchState* st, const PackedCube& target, const PackedCube& s
     w.progress = progress;
     w.mv = mv;
     w.edgeMoves = makeEdgeMoves();
-    for (uint32_t k = 0; k < TableKinds; ++k)
-        w.table[k] = tables.table[k].get();
+    w.corners = tables.table[0].get();
+    w.edgeTables = tables.count - 1;
+    for (uint32_t g = 0; g < w.edgeTables; ++g) {
+        w.edges[g] = tables.table[1 + g].get();
+        w.groups[g] = TableEdges[tables.kind[1 + g]];
+    }
     w.turn = options.useSse2 ? turnSse2 : turnGeneric;
     w.threads = workerCount(options);
     st->start = start;
@@ -416,10 +436,8 @@ uint32_t shortLengths(SearchState* st, const PackedCube* target, const PackedCub
 void forgetDeepTables() {
     KeptTables& kept = keptTables();
     std::lock_guard<std::mutex> hold(kept.lock);
-    for (TableKind kind = 0; kind < TableKinds; ++kind) {
+    for (TableKind kind = 0; kind < TableKinds; ++kind)
         kept.table[kind].reset();
-        kept.sourceTable[kind].reset();
-    }
 }
 
 uint32_t findSequenceDeep(SearchState* st, const PackedCube* target, const PackedCube* start,

@@ -20,5 +20,5 @@ uint32_t findSequenceExact(SearchState* st, const PackedCube* target, const Pack
 // The longest answer the meet in the middle gives before the deep search takes over.
 constexpr uint32_t MeetInTheMiddleReach = 12;
 
-// Drops the tables kept between searches, so the next search loads or builds them anew.
+// Drops the shared tables kept between searches, so the next search loads or builds them anew.
 void forgetDeepTables();

@@ -6,13 +6,6 @@
 #include <thread>
 #include <vector>
 
-const uint8_t EdgeGroupMembers[EdgeGroups][EdgeGroupPieces] = {
-    {0, 1, 2, 3, 4, 5},
-    {6, 7, 8, 9, 10, 11},
-    {0, 2, 4, 6, 8, 10},
-    {1, 3, 5, 7, 9, 11},
-};
-
 namespace {
 
 uint32_t cornerPermRank(const uint8_t* piece) {
@@ -62,10 +55,10 @@ void twistFromRank(uint32_t rank, uint8_t* twist) {
     twist[CornerCount - 1] = uint8_t((3 - sum % 3) % 3);
 }
 
-// Six distinct slots of twelve, as a mixed-radix number.
-uint32_t placeRank(const uint8_t* slot) {
+// Distinct slots of twelve, as a mixed-radix number.
+uint32_t placeRank(const uint8_t* slot, uint32_t pieces) {
     uint32_t rank = 0;
-    for (uint32_t i = 0; i < EdgeGroupPieces; ++i) {
+    for (uint32_t i = 0; i < pieces; ++i) {
         uint32_t below = slot[i];
         for (uint32_t j = 0; j < i; ++j)
             below -= slot[j] < slot[i];
@@ -74,14 +67,14 @@ uint32_t placeRank(const uint8_t* slot) {
     return rank;
 }
 
-void placeFromRank(uint32_t rank, uint8_t* slot) {
-    uint32_t digits[EdgeGroupPieces];
-    for (uint32_t i = EdgeGroupPieces; i-- > 0;) {
+void placeFromRank(uint32_t rank, uint32_t pieces, uint8_t* slot) {
+    uint32_t digits[MaxGroupPieces];
+    for (uint32_t i = pieces; i-- > 0;) {
         digits[i] = rank % (EdgeCount - i);
         rank /= EdgeCount - i;
     }
     bool used[EdgeCount] = {};
-    for (uint32_t i = 0; i < EdgeGroupPieces; ++i) {
+    for (uint32_t i = 0; i < pieces; ++i) {
         uint8_t s = 0;
         for (uint32_t k = digits[i];; ++s) {
             if (used[s]) continue;
@@ -93,8 +86,35 @@ void placeFromRank(uint32_t rank, uint8_t* slot) {
     }
 }
 
-std::unique_ptr<CoordMoves> buildCoordMoves() {
-    std::unique_ptr<CoordMoves> mv(new (std::nothrow) CoordMoves);
+constexpr uint32_t EdgePlaceBits = 22;
+static_assert(edgePlaceCount(MaxGroupPieces) <= 1u << EdgePlaceBits, "a place fits its bits");
+
+// The new place of a group's edges under each move, and above EdgePlaceBits which of them the
+// move flipped. Needed only while a table is built.
+std::unique_ptr<uint32_t[]> edgePlaceMoves(uint32_t pieces) {
+    const uint32_t places = edgePlaceCount(pieces);
+    std::unique_ptr<uint32_t[]> moves(new (std::nothrow)
+                                          uint32_t[uint64_t(places) * MoveCodeCount]);
+    if (!moves) return moves;
+    const CubieModel& model = cubieModel();
+    for (uint32_t r = 0; r < places; ++r) {
+        uint8_t slot[MaxGroupPieces], next[MaxGroupPieces];
+        placeFromRank(r, pieces, slot);
+        for (MoveCode m = 0; m < MoveCodeCount; ++m) {
+            uint32_t flipped = 0;
+            for (uint32_t i = 0; i < pieces; ++i) {
+                next[i] = model.edgeTo[m][slot[i]];
+                flipped |= uint32_t(model.edgeFlip[m][slot[i]]) << i;
+            }
+            moves[uint64_t(r) * MoveCodeCount + m] = placeRank(next, pieces) | flipped
+                                                                                   << EdgePlaceBits;
+        }
+    }
+    return moves;
+}
+
+std::unique_ptr<CornerMoves> buildCornerMoves() {
+    std::unique_ptr<CornerMoves> mv(new (std::nothrow) CornerMoves);
     if (!mv) return mv;
     const CubieModel& model = cubieModel();
     for (uint32_t r = 0; r < CornerPermCount; ++r) {
@@ -103,7 +123,7 @@ std::unique_ptr<CoordMoves> buildCoordMoves() {
         for (MoveCode m = 0; m < MoveCodeCount; ++m) {
             for (uint32_t s = 0; s < CornerCount; ++s)
                 next[model.cornerTo[m][s]] = piece[s];
-            mv->cornerPerm[r][m] = uint16_t(cornerPermRank(next));
+            mv->perm[r][m] = uint16_t(cornerPermRank(next));
         }
     }
     for (uint32_t r = 0; r < TwistCount; ++r) {
@@ -113,18 +133,6 @@ std::unique_ptr<CoordMoves> buildCoordMoves() {
             for (uint32_t s = 0; s < CornerCount; ++s)
                 next[model.cornerTo[m][s]] = uint8_t((twist[s] + model.cornerTwist[m][s]) % 3);
             mv->twist[r][m] = uint16_t(twistRank(next));
-        }
-    }
-    for (uint32_t r = 0; r < EdgePlaceCount; ++r) {
-        uint8_t slot[EdgeGroupPieces], next[EdgeGroupPieces];
-        placeFromRank(r, slot);
-        for (MoveCode m = 0; m < MoveCodeCount; ++m) {
-            uint32_t flipped = 0;
-            for (uint32_t i = 0; i < EdgeGroupPieces; ++i) {
-                next[i] = model.edgeTo[m][slot[i]];
-                flipped |= uint32_t(model.edgeFlip[m][slot[i]]) << i;
-            }
-            mv->edgePlace[r][m] = placeRank(next) | flipped << 20;
         }
     }
     return mv;
@@ -139,7 +147,7 @@ struct LookAlikes {
     uint64_t count = 0;
     uint8_t piece[CornerCount] = {};
     uint8_t twist[CornerCount] = {};
-    uint8_t slot[EdgeGroupPieces] = {};
+    uint8_t slot[MaxGroupPieces] = {};
     uint32_t flips = 0;
 
     void found(uint64_t index) {
@@ -173,11 +181,12 @@ struct LookAlikes {
     void edges(uint32_t i, uint32_t used) {
         if (count >= limit) return;
         const CubieModel& model = cubieModel();
-        if (i == EdgeGroupPieces) {
-            found(uint64_t(placeRank(slot)) * FlipCount + flips);
+        const EdgeGroup& group = TableEdges[kind];
+        if (i == group.pieces) {
+            found(uint64_t(placeRank(slot, group.pieces)) << group.pieces | flips);
             return;
         }
-        const uint32_t p = EdgeGroupMembers[kind - 1][i];
+        const uint32_t p = group.members[i];
         for (uint8_t s = 0; s < EdgeCount; ++s) {
             if (used >> s & 1) continue;
             for (uint32_t f = 0; f < 2; ++f) {
@@ -289,8 +298,8 @@ bool fillDistances(uint8_t* nibbles, uint64_t entries, uint64_t known, Next next
 
 } // namespace
 
-const CoordMoves* coordMoves() {
-    static const std::unique_ptr<CoordMoves> moves = buildCoordMoves();
+const CornerMoves* cornerMoves() {
+    static const std::unique_ptr<CornerMoves> moves = buildCornerMoves();
     return moves.get();
 }
 
@@ -303,7 +312,8 @@ uint32_t twistIndex(const CubieState& pieces) {
 }
 
 uint64_t entriesOf(TableKind kind) {
-    return kind == CornerTable ? CornerEntries : EdgeGroupEntries;
+    const uint32_t pieces = TableEdges[kind].pieces;
+    return kind == CornerTable ? CornerEntries : uint64_t(edgePlaceCount(pieces)) << pieces;
 }
 
 uint64_t countLookAlikes(const PackedCube& reference, TableKind kind, uint64_t limit) {
@@ -314,8 +324,11 @@ uint64_t countLookAlikes(const PackedCube& reference, TableKind kind, uint64_t l
 
 bool buildDistanceTable(const PackedCube& reference, TableKind kind, DistanceTable* table,
                         const TableBuildControl& control) {
-    const CoordMoves* mv = coordMoves();
-    if (!mv) return false;
+    const CornerMoves* mv = cornerMoves();
+    std::unique_ptr<uint32_t[]> edgeMoves;
+    const uint32_t pieces = TableEdges[kind].pieces;
+    if (kind != CornerTable) edgeMoves = edgePlaceMoves(pieces);
+    if (!mv || (kind != CornerTable && !edgeMoves)) return false;
     table->entries = entriesOf(kind);
     table->nibbles.reset(new (std::nothrow) uint8_t[table->bytes()]);
     if (!table->nibbles) return false;
@@ -330,16 +343,19 @@ bool buildDistanceTable(const PackedCube& reference, TableKind kind, DistanceTab
         done = fillDistances(
             nibbles, table->entries, finder.count,
             [mv](uint64_t i, MoveCode m) {
-                return uint64_t(mv->cornerPerm[i / TwistCount][m]) * TwistCount +
+                return uint64_t(mv->perm[i / TwistCount][m]) * TwistCount +
                        mv->twist[i % TwistCount][m];
             },
             control);
     } else {
+        const uint32_t* moves = edgeMoves.get();
+        const uint32_t flipMask = (1u << pieces) - 1;
         done = fillDistances(
             nibbles, table->entries, finder.count,
-            [mv](uint64_t i, MoveCode m) {
-                const uint32_t e = mv->edgePlace[i >> 6][m];
-                return uint64_t(e & 0xFFFFF) << 6 | ((i & 63) ^ (e >> 20));
+            [moves, pieces, flipMask](uint64_t i, MoveCode m) {
+                const uint32_t e = moves[(i >> pieces) * MoveCodeCount + m];
+                return uint64_t(e & ((1u << EdgePlaceBits) - 1)) << pieces |
+                       ((uint32_t(i) & flipMask) ^ (e >> EdgePlaceBits));
             },
             control);
     }

@@ -1,6 +1,6 @@
-// Lower bounds for the deep search: exact distances over three projections of the cube (the
-// corners, and the edges in two groups of six), each counted from every arrangement of that
-// projection that looks like the source.
+// Lower bounds for the deep search: exact distances over projections of the cube (the corners,
+// and groups of edges), each counted from every arrangement of that projection that looks like
+// the source.
 #pragma once
 
 #include "cubies.h"
@@ -12,30 +12,52 @@
 enum : uint32_t {
     CornerPermCount = 40320,
     TwistCount = 2187,
-    EdgeGroupPieces = 6,
-    EdgeGroups = 4,
-    EdgePlaceCount = 665280,
-    FlipCount = 64,
+    MaxGroupPieces = 7,
     // Distances stop at this: "at least 15" is still a lower bound.
     DistanceCap = 15,
 };
 
 constexpr uint64_t CornerEntries = uint64_t(CornerPermCount) * TwistCount;
-constexpr uint64_t EdgeGroupEntries = uint64_t(EdgePlaceCount) * FlipCount;
 
-// The edges each edge table follows.
-extern const uint8_t EdgeGroupMembers[EdgeGroups][EdgeGroupPieces];
+// Some edges an edge table follows: where each of them is and whether it is flipped.
+struct EdgeGroup {
+    uint32_t pieces;
+    uint8_t members[MaxGroupPieces];
+};
 
-// The projections' coordinates under each move; the same for every search.
-struct CoordMoves {
-    uint16_t cornerPerm[CornerPermCount][MoveCodeCount];
+// Table 0 holds the corners, the others one edge group each. Sources whose pieces all differ
+// share the corners and two large groups, kept on disk; any other source gets the corners and
+// four small groups, built for it in a few seconds.
+using TableKind = uint32_t;
+constexpr TableKind CornerTable = 0;
+constexpr uint32_t TableKinds = 7;
+constexpr EdgeGroup TableEdges[TableKinds] = {
+    {0, {}},
+    {7, {0, 1, 2, 3, 4, 5, 6}},
+    {7, {5, 6, 7, 8, 9, 10, 11}},
+    {6, {0, 1, 2, 3, 4, 5}},
+    {6, {6, 7, 8, 9, 10, 11}},
+    {6, {0, 2, 4, 6, 8, 10}},
+    {6, {1, 3, 5, 7, 9, 11}},
+};
+constexpr TableKind SharedEdgeTables[] = {1, 2};
+constexpr TableKind OwnEdgeTables[] = {3, 4, 5, 6};
+
+// Ordered choices of k slots out of twelve.
+constexpr uint32_t edgePlaceCount(uint32_t k) {
+    return k == 0 ? 1 : (EdgeCount - k + 1) * edgePlaceCount(k - 1);
+}
+
+uint64_t entriesOf(TableKind kind);
+
+// How the corner coordinates move; the same for every search.
+struct CornerMoves {
+    uint16_t perm[CornerPermCount][MoveCodeCount];
     uint16_t twist[TwistCount][MoveCodeCount];
-    // The new place of six tracked edges, and in bits 20 to 25 which of them the move flipped.
-    uint32_t edgePlace[EdgePlaceCount][MoveCodeCount];
 };
 
 // Built on first use; null when its memory could not be had.
-const CoordMoves* coordMoves();
+const CornerMoves* cornerMoves();
 
 uint32_t cornerPermIndex(const CubieState& pieces);
 uint32_t twistIndex(const CubieState& pieces);
@@ -57,15 +79,15 @@ inline constexpr BitCounts BitsSet = countBits();
 
 // An edge table's entry for edges placed as edgeAt says: edge p in slot edgeAt[p] / 2, flipped
 // when edgeAt[p] is odd.
-inline uint32_t edgeGroupIndex(const uint8_t* edgeAt, uint32_t group) {
+inline uint32_t edgeGroupIndex(const uint8_t* edgeAt, const EdgeGroup& group) {
     uint32_t used = 0, rank = 0, flips = 0;
-    for (uint32_t i = 0; i < EdgeGroupPieces; ++i) {
-        const uint32_t at = edgeAt[EdgeGroupMembers[group][i]], slot = at >> 1;
+    for (uint32_t i = 0; i < group.pieces; ++i) {
+        const uint32_t at = edgeAt[group.members[i]], slot = at >> 1;
         rank = rank * (EdgeCount - i) + slot - BitsSet.of[used & ((1u << slot) - 1)];
         used |= 1u << slot;
         flips |= (at & 1) << i;
     }
-    return rank * FlipCount + flips;
+    return rank << group.pieces | flips;
 }
 
 // Four bits an entry.
@@ -80,13 +102,6 @@ struct DistanceTable {
     void prefetch(uint64_t i) const { __builtin_prefetch(&nibbles[i >> 1]); }
     uint64_t bytes() const { return (entries + 1) / 2; }
 };
-
-// Table 0 holds the corners, table 1 + g edge group g.
-using TableKind = uint32_t;
-constexpr TableKind CornerTable = 0;
-constexpr uint32_t TableKinds = 1 + EdgeGroups;
-
-uint64_t entriesOf(TableKind kind);
 
 // What building a table reports and obeys.
 struct TableBuildControl {
