@@ -66,6 +66,30 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     EXPECT_EQ(867u, CurrentSequence.length);
     EXPECT_TRUE(sameCube(afterMoves(SolvedCube, {8}), viewState(App.destinationView)));
     EXPECT_EQ(saved, fileBytes(one));
+    RuntimeFlags &= uint8_t(~Recording);
+
+    // A comment that cannot be kept fails the whole load, though the moves or the state would
+    // fit where they are; a save that cannot write keeps the stored sequence.
+    const std::string longer(40, 'c');
+    setCommentText(&SequenceComment, longer.c_str(), 41);
+    setCommentText(&CubeComment, longer.c_str(), 41);
+    setViewState(App.sourceView, afterMoves(SolvedCube, {2}));
+    ASSERT_EQ(1, writeSequenceFile(one.c_str()) & writeCubeStateFile(cube.c_str(), App.sourceView));
+    setCommentText(&SequenceComment, "abc", 4);
+    setCommentText(&CubeComment, "abc", 4);
+    setCurrentSequence(Bytes(500, 4).data(), 500, 500);
+    setViewState(App.sourceView, SolvedCube);
+    failHeapBlocks = true;
+    EXPECT_EQ(0, readSequenceFile(one.c_str()) + readCubeStateFile(cube.c_str(), App.sourceView));
+    failHeapBlocks = false;
+    EXPECT_EQ(500u, CurrentSequence.length);
+    EXPECT_TRUE(sameCube(SolvedCube, viewState(App.sourceView)));
+    EXPECT_STREQ("abc", SequenceComment.text);
+    EXPECT_STREQ("abc", CubeComment.text);
+    nextChosenFile = pathOf("missing\\one.csq");
+    setField("F");
+    command(IDM_SAVE_SEQUENCE_AS);
+    EXPECT_EQ(500u, CurrentSequence.length);
 }
 
 // Only the source cube carries colours and comment.
