@@ -3,6 +3,7 @@
 #include "../engine/cpuFeatures.h"
 #include "../engine/fastSearch.h"
 #include "../engine/notation.h"
+#include "../files/sequenceFormat.h"
 #include "../files/stateFormat.h"
 #include "peakMemory.h"
 
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,10 +61,15 @@ void onInterrupt(int) {
     if (Running) Running->running = false;
 }
 
+// Digits only: no sign, no spaces, nothing after, so nothing can wrap into range.
 bool readNumber(const char* text, uint32_t low, uint32_t high, uint32_t* value) {
-    char* end = nullptr;
-    const unsigned long n = std::strtoul(text, &end, 10);
-    if (!*text || *end || text[0] == '-' || n < low || n > high) return false;
+    uint64_t n = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        n = n * 10 + uint64_t(*c - '0');
+        if (n > high) return false;
+    }
+    if (!*text || n < low) return false;
     *value = uint32_t(n);
     return true;
 }
@@ -79,8 +86,10 @@ bool cubeAfterMoves(const char* text, PackedCube* cube, std::string* error) {
             return false;
         }
     }
-    static MoveCode codes[MaxExecuteMoves + 2];
-    const uint32_t count = parseMoveText(codes, text, MaxExecuteMoves + 1);
+    // Room for one move too many, a half turn included: a half turn that does not fit the
+    // allowance is dropped whole, which would cut the text short without a word.
+    static MoveCode codes[MaxExecuteMoves + 3];
+    const uint32_t count = parseMoveText(codes, text, MaxExecuteMoves + 2);
     if (count > MaxExecuteMoves) {
         *error = "more than " + std::to_string(MaxExecuteMoves) + " moves";
         return false;
@@ -96,12 +105,21 @@ bool cubeFromFile(const char* path, PackedCube* cube, std::string* error) {
         *error = std::string("cannot open ") + path;
         return false;
     }
-    // A state file is about a hundred bytes and a comment; anything near this size is not one.
-    std::vector<uint8_t> bytes(1 << 20);
-    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+    // The program's own limit, so that the two read the same files.
+    std::vector<uint8_t> bytes;
+    bool fits = true;
+    try {
+        uint8_t chunk[1 << 16];
+        for (size_t got; fits && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+            fits = bytes.size() + got <= MaxFileBytes;
+            if (fits) bytes.insert(bytes.end(), chunk, chunk + got);
+        }
+    } catch (const std::bad_alloc&) {
+        fits = false;
+    }
     std::fclose(file);
     StateFileParts parts;
-    if (size == bytes.size() || !parseStateFile(bytes.data(), size, &parts)) {
+    if (!fits || !parseStateFile(bytes.data(), bytes.size(), &parts)) {
         *error = std::string(path) + " is not a cube state file";
         return false;
     }

@@ -1,4 +1,5 @@
 #include "fileIo.h"
+#include "sequenceFormat.h"
 
 #include <windows.h>
 
@@ -6,9 +7,6 @@
 #include <string>
 
 namespace {
-
-// Far above any file the program writes; a larger one is not read into memory at all.
-constexpr LONGLONG MaxFileBytes = 64 * 1024 * 1024;
 
 bool writeAll(HANDLE file, const std::vector<uint8_t>& bytes) {
     size_t done = 0;

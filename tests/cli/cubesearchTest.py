@@ -61,8 +61,17 @@ with tempfile.TemporaryDirectory() as folder:
     expect("two colours", run("--max-moves", "5", source, target),
            run("--method", "brute", "--max-moves", "5", source, target))
     junk = write(folder, "junk.csf", b"MCSF" + bytes(100))
+    # A comment of a MiB and a half: long, but well within what the emulator loads.
+    comment = 3 << 19
+    big = write(folder, "big.csf", b"MCSF" + struct.pack("<7I", 80 + comment, 0, 32, 0, 32, 80,
+                                                         comment) + bytes(48 + comment))
+    expect("a long comment", run("--max-moves", "0", big, "assembled"), (1, "not found\n", ""))
     for args, message in [
         (("--max-moves", "877", "assembled", "assembled"), "--max-moves: '877'"),
+        (("--max-moves", " 5", "assembled", "assembled"), "--max-moves: ' 5'"),
+        (("--memory", " -18446744073709551612", "assembled", "assembled"),
+         "--memory: ' -18446744073709551612'"),
+        (("assembled", "seq:" + "R,T," * 438 + 'F"'), "TO: more than 876 moves"),
         (("assembled", "seq:R,T',X"), "TO: notation error at position 6"),
         (("assembled", os.path.join(folder, "missing.csf")), "TO: cannot open"),
         ((junk, "assembled"), "FROM: " + junk + " is not a cube state file"),
