@@ -43,7 +43,16 @@ const char Usage[] =
     "  --batch          read FROM TO pairs, one a line, from standard input\n"
     "  --help, --version\n"
     "Prints the sequence found, or \"not found\"; exits 0 when every search found one, 1 when\n"
-    "any found none within the limit, 2 on bad input, 130 when stopped with Ctrl+C.\n";
+    "any found none within the limit, 2 on bad input, 4 when memory ran out, 130 when stopped\n"
+    "with Ctrl+C.\n";
+
+enum ExitStatus {
+    Found = 0,
+    NotFound = 1,
+    BadInput = 2,
+    OutOfMemory = 4,
+    Stopped = 130,
+};
 
 struct Options {
     uint32_t maxMoves = MaxExecuteMoves;
@@ -175,14 +184,21 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
     done = true;
     if (watcher.joinable()) watcher.join();
     Running = nullptr;
+    if (progress.refusedDepth)
+        std::fprintf(stderr,
+                     "cubesearch: the table of %u moves (%llu MiB) could not be had; the search "
+                     "went on with the one of %u moves\n",
+                     progress.refusedDepth.load(),
+                     static_cast<unsigned long long>(tableBytesFor(progress.refusedDepth) >> 20),
+                     progress.tableDepth.load());
     if (progress.outOfMemory) {
-        std::fprintf(stderr, "cubesearch: the table does not fit in %llu MiB\n",
+        std::fprintf(stderr, "cubesearch: no table could be had within %llu MiB\n",
                      static_cast<unsigned long long>(options.search.tableBytesCap >> 20));
-        return 2;
+        return OutOfMemory;
     }
     if (!length && !st->running.load()) {
         std::fprintf(stderr, "cubesearch: stopped\n");
-        return 130;
+        return Stopped;
     }
     if (length) {
         std::vector<char> text(3 * length + 1);
@@ -201,12 +217,12 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
                          options.fast ? progress.tested.load()
                                       : candidatesTested(result, length, options.maxMoves)),
                      elapsed.count(), peakMemoryMiB());
-    return length ? 0 : 1;
+    return length ? Found : NotFound;
 }
 
 int badInput(const std::string& what) {
     std::fprintf(stderr, "cubesearch: %s\n", what.c_str());
-    return 2;
+    return BadInput;
 }
 
 int searchPair(const std::string& from, const std::string& to, const Options& options,
@@ -229,15 +245,13 @@ int runBatch(const Options& options) {
         if (fields <= 0) continue;
         if (fields != 2) return badInput(where + "expected FROM TO");
         const int result = searchPair(from, to, options, where);
-        if (result > 1) return result;
+        if (result > NotFound) return result;
         status |= result;
     }
     return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
     std::vector<std::string> cubes;
     for (int i = 1; i < argc; ++i) {
@@ -287,4 +301,16 @@ int main(int argc, char** argv) {
     }
     if (cubes.size() != 2) return badInput("expected FROM TO (see --help)");
     return searchPair(cubes[0], cubes[1], options, "");
+}
+
+} // namespace
+
+// Whatever else runs short of memory ends the tool with its own status, never an exception.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("cubesearch: out of memory\n", stderr);
+        return OutOfMemory;
+    }
 }

@@ -35,6 +35,9 @@ struct FastSearchProgress {
     // Set by the caller: the workers wait while it is set, and end when running is cleared.
     std::atomic<bool> paused{false};
     std::atomic<bool> outOfMemory{false};
+    // The deepest table the cap allowed that could not be had (beyond what the build can
+    // address, or refused); the search went on with the deepest one it could have.
+    std::atomic<uint32_t> refusedDepth{0};
 };
 
 // Returns the length found (the sequence in result, ended by EndOfMoves), or 0 when there is
