@@ -20,8 +20,10 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <io.h>
 #define isatty _isatty
+#define write  _write
 #else
 #include <unistd.h>
 #endif
@@ -63,12 +65,51 @@ struct Options {
     FastSearchOptions search;
 };
 
-// Set from the Ctrl+C handler; the search looks at it between candidates.
-SearchState* Running = nullptr;
+// The search under way, told to stop through its running flag, which it looks at between
+// candidates; and whether Ctrl+C came at all.
+std::atomic<SearchState*> Running{nullptr};
+std::atomic<bool> Interrupted{false};
 
-void onInterrupt(int) {
-    if (Running) Running->running = false;
+int stopped() {
+    std::fputs("cubesearch: stopped\n", stderr);
+    return Stopped;
 }
+
+// Between searches (waiting for the next line, opening a file) there is nothing to wind down,
+// so the tool ends at once; only what is safe in a signal handler is used. A search that just
+// ended is caught by the look at Interrupted that follows it.
+void interrupt() {
+    Interrupted = true;
+    if (SearchState* st = Running.load()) {
+        st->running = false;
+        return;
+    }
+    static const char text[] = "cubesearch: stopped\n";
+    [[maybe_unused]] const auto written = write(2, text, sizeof text - 1);
+    std::_Exit(Stopped);
+}
+
+#ifdef _WIN32
+// Not signal(): the runtime puts back the default handler before calling it, and a second
+// Ctrl+C would then end the process with STATUS_CONTROL_C_EXIT instead of 130.
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    interrupt();
+    return TRUE;
+}
+
+void catchInterrupts() {
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+#else
+void onInterrupt(int) {
+    interrupt();
+}
+
+void catchInterrupts() {
+    std::signal(SIGINT, onInterrupt);
+}
+#endif
 
 // Digits only: no sign, no spaces, nothing after, so nothing can wrap into range.
 bool readNumber(const char* text, uint32_t low, uint32_t high, uint32_t* value) {
@@ -196,10 +237,7 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
                      static_cast<unsigned long long>(options.search.tableBytesCap >> 20));
         return OutOfMemory;
     }
-    if (!length && !st->running.load()) {
-        std::fprintf(stderr, "cubesearch: stopped\n");
-        return Stopped;
-    }
+    if (!length && !st->running.load()) return stopped();
     if (length) {
         std::vector<char> text(3 * length + 1);
         formatMoveText(result, text.data(), length);
@@ -246,6 +284,7 @@ int runBatch(const Options& options) {
         if (fields != 2) return badInput(where + "expected FROM TO");
         const int result = searchPair(from, to, options, where);
         if (result > NotFound) return result;
+        if (Interrupted) return stopped();
         status |= result;
     }
     return status;
@@ -294,7 +333,7 @@ int run(int argc, char** argv) {
     }
     if (!(cpuidInstructionPresent() && sse2FeatureBitsPresent(cpuidStandardFeatures())))
         options.sse2 = false;
-    std::signal(SIGINT, onInterrupt);
+    catchInterrupts();
     if (options.batch) {
         if (!cubes.empty()) return badInput("--batch takes its cubes from standard input");
         return runBatch(options);
