@@ -3,6 +3,7 @@
 #include "../engine/cpuFeatures.h"
 #include "../engine/fastSearch.h"
 #include "../engine/notation.h"
+#include "../files/sequenceFormat.h"
 #include "../files/stateFormat.h"
 #include "peakMemory.h"
 
@@ -13,13 +14,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <io.h>
 #define isatty _isatty
+#define write  _write
 #else
 #include <unistd.h>
 #endif
@@ -41,7 +45,16 @@ const char Usage[] =
     "  --batch          read FROM TO pairs, one a line, from standard input\n"
     "  --help, --version\n"
     "Prints the sequence found, or \"not found\"; exits 0 when every search found one, 1 when\n"
-    "any found none within the limit, 2 on bad input, 130 when stopped with Ctrl+C.\n";
+    "any found none within the limit, 2 on bad input, 4 when memory ran out, 130 when stopped\n"
+    "with Ctrl+C.\n";
+
+enum ExitStatus {
+    Found = 0,
+    NotFound = 1,
+    BadInput = 2,
+    OutOfMemory = 4,
+    Stopped = 130,
+};
 
 struct Options {
     uint32_t maxMoves = MaxExecuteMoves;
@@ -52,17 +65,61 @@ struct Options {
     FastSearchOptions search;
 };
 
-// Set from the Ctrl+C handler; the search looks at it between candidates.
-SearchState* Running = nullptr;
+// The search under way, told to stop through its running flag, which it looks at between
+// candidates; and whether Ctrl+C came at all.
+std::atomic<SearchState*> Running{nullptr};
+std::atomic<bool> Interrupted{false};
 
-void onInterrupt(int) {
-    if (Running) Running->running = false;
+int stopped() {
+    std::fputs("cubesearch: stopped\n", stderr);
+    return Stopped;
 }
 
+// Between searches (waiting for the next line, opening a file) there is nothing to wind down,
+// so the tool ends at once; only what is safe in a signal handler is used. A search that just
+// ended is caught by the look at Interrupted that follows it.
+void interrupt() {
+    Interrupted = true;
+    if (SearchState* st = Running.load()) {
+        st->running = false;
+        return;
+    }
+    static const char text[] = "cubesearch: stopped\n";
+    [[maybe_unused]] const auto written = write(2, text, sizeof text - 1);
+    std::_Exit(Stopped);
+}
+
+#ifdef _WIN32
+// Not signal(): the runtime puts back the default handler before calling it, and a second
+// Ctrl+C would then end the process with STATUS_CONTROL_C_EXIT instead of 130.
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    interrupt();
+    return TRUE;
+}
+
+void catchInterrupts() {
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+#else
+void onInterrupt(int) {
+    interrupt();
+}
+
+void catchInterrupts() {
+    std::signal(SIGINT, onInterrupt);
+}
+#endif
+
+// Digits only: no sign, no spaces, nothing after, so nothing can wrap into range.
 bool readNumber(const char* text, uint32_t low, uint32_t high, uint32_t* value) {
-    char* end = nullptr;
-    const unsigned long n = std::strtoul(text, &end, 10);
-    if (!*text || *end || text[0] == '-' || n < low || n > high) return false;
+    uint64_t n = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        n = n * 10 + uint64_t(*c - '0');
+        if (n > high) return false;
+    }
+    if (!*text || n < low) return false;
     *value = uint32_t(n);
     return true;
 }
@@ -79,8 +136,10 @@ bool cubeAfterMoves(const char* text, PackedCube* cube, std::string* error) {
             return false;
         }
     }
-    static MoveCode codes[MaxExecuteMoves + 2];
-    const uint32_t count = parseMoveText(codes, text, MaxExecuteMoves + 1);
+    // Room for one move too many, a half turn included: a half turn that does not fit the
+    // allowance is dropped whole, which would cut the text short without a word.
+    static MoveCode codes[MaxExecuteMoves + 3];
+    const uint32_t count = parseMoveText(codes, text, MaxExecuteMoves + 2);
     if (count > MaxExecuteMoves) {
         *error = "more than " + std::to_string(MaxExecuteMoves) + " moves";
         return false;
@@ -96,12 +155,21 @@ bool cubeFromFile(const char* path, PackedCube* cube, std::string* error) {
         *error = std::string("cannot open ") + path;
         return false;
     }
-    // A state file is about a hundred bytes and a comment; anything near this size is not one.
-    std::vector<uint8_t> bytes(1 << 20);
-    const size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+    // The program's own limit, so that the two read the same files.
+    std::vector<uint8_t> bytes;
+    bool fits = true;
+    try {
+        uint8_t chunk[1 << 16];
+        for (size_t got; fits && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+            fits = bytes.size() + got <= MaxFileBytes;
+            if (fits) bytes.insert(bytes.end(), chunk, chunk + got);
+        }
+    } catch (const std::bad_alloc&) {
+        fits = false;
+    }
     std::fclose(file);
     StateFileParts parts;
-    if (size == bytes.size() || !parseStateFile(bytes.data(), size, &parts)) {
+    if (!fits || !parseStateFile(bytes.data(), bytes.size(), &parts)) {
         *error = std::string(path) + " is not a cube state file";
         return false;
     }
@@ -157,15 +225,19 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
     done = true;
     if (watcher.joinable()) watcher.join();
     Running = nullptr;
+    if (progress.refusedDepth)
+        std::fprintf(stderr,
+                     "cubesearch: the table of %u moves (%llu MiB) could not be had; the search "
+                     "went on with the one of %u moves\n",
+                     progress.refusedDepth.load(),
+                     static_cast<unsigned long long>(tableBytesFor(progress.refusedDepth) >> 20),
+                     progress.tableDepth.load());
     if (progress.outOfMemory) {
-        std::fprintf(stderr, "cubesearch: the table does not fit in %llu MiB\n",
+        std::fprintf(stderr, "cubesearch: no table could be had within %llu MiB\n",
                      static_cast<unsigned long long>(options.search.tableBytesCap >> 20));
-        return 2;
+        return OutOfMemory;
     }
-    if (!length && !st->running.load()) {
-        std::fprintf(stderr, "cubesearch: stopped\n");
-        return 130;
-    }
+    if (!length && !st->running.load()) return stopped();
     if (length) {
         std::vector<char> text(3 * length + 1);
         formatMoveText(result, text.data(), length);
@@ -183,12 +255,12 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
                          options.fast ? progress.tested.load()
                                       : candidatesTested(result, length, options.maxMoves)),
                      elapsed.count(), peakMemoryMiB());
-    return length ? 0 : 1;
+    return length ? Found : NotFound;
 }
 
 int badInput(const std::string& what) {
     std::fprintf(stderr, "cubesearch: %s\n", what.c_str());
-    return 2;
+    return BadInput;
 }
 
 int searchPair(const std::string& from, const std::string& to, const Options& options,
@@ -211,15 +283,14 @@ int runBatch(const Options& options) {
         if (fields <= 0) continue;
         if (fields != 2) return badInput(where + "expected FROM TO");
         const int result = searchPair(from, to, options, where);
-        if (result > 1) return result;
+        if (result > NotFound) return result;
+        if (Interrupted) return stopped();
         status |= result;
     }
     return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
     std::vector<std::string> cubes;
     for (int i = 1; i < argc; ++i) {
@@ -262,11 +333,23 @@ int main(int argc, char** argv) {
     }
     if (!(cpuidInstructionPresent() && sse2FeatureBitsPresent(cpuidStandardFeatures())))
         options.sse2 = false;
-    std::signal(SIGINT, onInterrupt);
+    catchInterrupts();
     if (options.batch) {
         if (!cubes.empty()) return badInput("--batch takes its cubes from standard input");
         return runBatch(options);
     }
     if (cubes.size() != 2) return badInput("expected FROM TO (see --help)");
     return searchPair(cubes[0], cubes[1], options, "");
+}
+
+} // namespace
+
+// Whatever else runs short of memory ends the tool with its own status, never an exception.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("cubesearch: out of memory\n", stderr);
+        return OutOfMemory;
+    }
 }

@@ -1,6 +1,7 @@
 #include "fastSearch.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -35,6 +36,9 @@ constexpr uint32_t TaskDigits = 3;
 constexpr uint32_t PollMask = 1023;
 // Steps smaller than this stay on the calling thread.
 constexpr uint64_t SharedStepLeaves = 100000;
+// The most one array may take: the eight-move table exceeds it in a 32-bit build, where asking
+// for it anyway makes the allocation throw, even a nothrow one.
+constexpr uint64_t MaxArrayBytes = uint64_t(PTRDIFF_MAX);
 
 using Turn = void (*)(PackedCube*, MoveCode);
 
@@ -242,15 +246,24 @@ void buildFrom(Search& s, MoveCode* moves, PackedCube* cubes, uint32_t at, Worke
     }
 }
 
+std::atomic<uint64_t>* newSlots(uint32_t count) {
+    if (uint64_t(count) * sizeof(std::atomic<uint64_t>) > MaxArrayBytes) return nullptr;
+    return new (std::nothrow) std::atomic<uint64_t>[count]();
+}
+
+// Builds the deepest table up to depth that can be had: any depth gives the same answers, so a
+// table refused is no reason to give up the search.
 bool buildTable(Search& s, uint32_t depth) {
     delete[] s.table.slots;
     s.table = StateTable();
-    const uint32_t count = slotsFor(depth);
-    std::atomic<uint64_t>* slots = new (std::nothrow) std::atomic<uint64_t>[count]();
+    std::atomic<uint64_t>* slots = nullptr;
+    while (depth > 0 && !(slots = newSlots(slotsFor(depth))))
+        --depth;
     if (!slots) {
         s.progress->outOfMemory = true;
         return false;
     }
+    const uint32_t count = slotsFor(depth);
     s.table = {slots, count, depth};
     const uint64_t bytes = uint64_t(count) * sizeof(std::atomic<uint64_t>);
     if (bytes > s.progress->peakTableBytes.load()) s.progress->peakTableBytes = bytes;
@@ -413,13 +426,17 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
     const uint32_t shortest = same || maxMoves < BruteForceLengths ? maxMoves : BruteForceLengths;
     progress->tableDepth = 0;
     progress->outOfMemory = false;
+    progress->refusedDepth = 0;
     const uint32_t found = findSequence(st, target, start, result, shortest, options.useSse2);
     progress->tested = candidatesTested(result, found, shortest);
     if (found || maxMoves == shortest || !st->running.load()) return found;
 
-    uint32_t maxDepth = 0;
-    while (maxDepth < MaxTableDepth && tableBytesFor(maxDepth + 1) <= options.tableBytesCap)
-        ++maxDepth;
+    uint32_t capDepth = 0;
+    while (capDepth < MaxTableDepth && tableBytesFor(capDepth + 1) <= options.tableBytesCap)
+        ++capDepth;
+    uint32_t maxDepth = capDepth;
+    while (maxDepth > 0 && tableBytesFor(maxDepth) > MaxArrayBytes)
+        --maxDepth;
     if (maxDepth == 0) {
         progress->outOfMemory = true;
         return 0;
@@ -439,8 +456,15 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
         // Up to eight moves the smaller table of the length before serves the odd lengths;
         // beyond, the larger one serves two lengths and the walks stay short.
         const uint32_t half = L <= 8 ? L / 2 : (L + 1) / 2;
-        const uint32_t depth = half < maxDepth ? half : maxDepth;
-        if (depth != s.table.depth && !buildTable(s, depth)) break;
+        const uint32_t wanted = half < capDepth ? half : capDepth;
+        const uint32_t depth = wanted < maxDepth ? wanted : maxDepth;
+        if (depth != s.table.depth) {
+            if (!buildTable(s, depth)) break;
+            // What was refused once is not asked for again.
+            if (s.table.depth < depth) maxDepth = s.table.depth;
+        }
+        if (s.table.depth < wanted && progress->refusedDepth < wanted)
+            progress->refusedDepth = wanted;
         if (walk(s, result)) {
             length = L;
             break;

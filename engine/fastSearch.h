@@ -52,6 +52,9 @@ struct FastSearchProgress {
     // Set by the caller: the workers wait while it is set, and end when running is cleared.
     std::atomic<bool> paused{false};
     std::atomic<bool> outOfMemory{false};
+    // The deepest table the cap allowed that could not be had (beyond what the build can
+    // address, or refused); the search went on with the deepest one it could have.
+    std::atomic<uint32_t> refusedDepth{0};
     // The deep search: which method runs, its tables, the positions it visited, and whether
     // its tables could not be kept on disk.
     std::atomic<uint32_t> method{MeetInTheMiddle};

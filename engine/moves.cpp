@@ -58,10 +58,8 @@ const MoveRoutine moveRoutines[MoveCodeCount] = {
 };
 
 void applyMoves(PackedCube* cube, const MoveCode* moves, uint32_t count) {
-    uint32_t i = 0;
-    do {
+    for (uint32_t i = 0; i < count; ++i)
         moveRoutines[moves[i]](cube);
-    } while (++i < count);
 }
 
 // A code above 11 inside the counted range rejects the whole list; codes past the 876th are

@@ -12,7 +12,8 @@ const MoveCode DefaultSequence[7] = {8, 2, 10, 0, 4, 6, EndOfMoves};
 namespace {
 
 // A block grows when too small and shrinks when more than twice too large, so repeated stores
-// of similar sizes keep it. On failure the old block and its contents stay.
+// of similar sizes keep it. Only growing can fail: a block that cannot shrink still holds what
+// it must. On failure the old block and its contents stay.
 bool fitBlock(void** block, uint32_t* capacity, uint32_t need) {
     if (*block == nullptr) {
         void* fresh = heapAllocZeroed(need);
@@ -23,7 +24,7 @@ bool fitBlock(void** block, uint32_t* capacity, uint32_t need) {
     }
     if (*capacity >= need && *capacity - need <= need) return true;
     void* resized = heapResizeZeroed(*block, *capacity, need);
-    if (!resized) return false;
+    if (!resized) return *capacity >= need;
     *block = resized;
     *capacity = need;
     return true;
@@ -41,6 +42,18 @@ uint32_t storeSequence(SequenceRecord* record, const MoveCode* codes, uint32_t s
     record->block[count] = EndOfMoves;
     record->length = count;
     return count;
+}
+
+// Grows the block, its codes kept, so that a store of count codes cannot fail: a caller that
+// must store together with something else takes the memory for both before changing either.
+bool reserveSequence(SequenceRecord* record, uint32_t count) {
+    if (count > MaxStoredMoves) return false;
+    if (record->block && record->capacity > count) return true;
+    void* block = record->block;
+    if (!fitBlock(&block, &record->capacity, count + 1)) return false;
+    if (!record->block) static_cast<MoveCode*>(block)[0] = EndOfMoves;
+    record->block = static_cast<MoveCode*>(block);
+    return true;
 }
 
 // An empty list is stored but reported as 0, which callers treat as a refusal.

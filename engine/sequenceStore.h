@@ -29,6 +29,7 @@ extern const MoveCode DefaultSequence[7];
 
 uint32_t storeSequence(SequenceRecord* record, const MoveCode* codes, uint32_t sourceSize,
                        uint32_t count);
+bool reserveSequence(SequenceRecord* record, uint32_t count);
 uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count);
 uint32_t setCommentText(CommentBuffer* buffer, const char* text, uint32_t limit);
 void freeSequenceRecord(SequenceRecord* record);

@@ -12,8 +12,9 @@
 
 char SequenceFileName[RememberedNameSize];
 
-// Everything is read and copied before anything is stored, so a file that cannot be held in
-// memory is refused like a bad one, with nothing changed.
+// Everything is read and copied, and the memory for the moves and the comment had, before
+// anything is stored: a file that cannot be held in memory, or whose comment cannot be kept, is
+// refused like a bad one, with nothing changed.
 int readSequenceFile(const char* path) {
     std::vector<uint8_t> bytes;
     std::vector<MoveCode> codes;
@@ -32,22 +33,29 @@ int readSequenceFile(const char* path) {
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    if (!setCurrentSequence(codes.data(), uint32_t(codes.size()), parts.moveCount)) return 0;
-    if (parts.comment) setCommentText(&SequenceComment, comment.data(), parts.commentLength);
-    return 1;
+    if (!reserveSequence(&CurrentSequence, parts.moveCount)) return 0;
+    if (parts.comment && !setCommentText(&SequenceComment, comment.data(), parts.commentLength))
+        return 0;
+    return setCurrentSequence(codes.data(), uint32_t(codes.size()), parts.moveCount) ? 1 : 0;
 }
+
+namespace {
+
+bool writeMoves(const char* path, const MoveCode* codes, uint32_t count) {
+    const uint32_t commentCapacity = SequenceComment.text ? SequenceComment.capacity : 0;
+    try {
+        return writeWholeFile(
+            path, buildSequenceFile(codes, count, SequenceComment.text, commentCapacity));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace
 
 int writeSequenceFile(const char* path) {
     if (!CurrentSequence.block) return 0;
-    const uint32_t commentCapacity = SequenceComment.text ? SequenceComment.capacity : 0;
-    try {
-        return writeWholeFile(path, buildSequenceFile(CurrentSequence.block, CurrentSequence.length,
-                                                      SequenceComment.text, commentCapacity))
-                   ? 1
-                   : 0;
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    return writeMoves(path, CurrentSequence.block, CurrentSequence.length) ? 1 : 0;
 }
 
 void clearSequence() {
@@ -94,10 +102,13 @@ bool saveSequence(bool alwaysAsk, bool showResult) {
     GetWindowTextA(App.sequenceField, text.data(), int(text.size()));
     MoveCode codes[ScratchMoveCount + 1];
     const uint32_t count = parseMoveText(codes, text.data(), ScratchMoveCount);
-    if (!setCurrentSequence(codes, sizeof codes, count) || !writeSequenceFile(SequenceFileName)) {
+    // The stored sequence changes only once the file is written, and then cannot fail to.
+    if (count == 0 || !reserveSequence(&CurrentSequence, count) ||
+        !writeMoves(SequenceFileName, codes, count)) {
         std::memcpy(SequenceFileName, previous, sizeof previous);
         return false;
     }
+    setCurrentSequence(codes, sizeof codes, count);
     if (showResult) {
         setTitleFromFile(App.mainWindow, SequenceFileName);
         showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);

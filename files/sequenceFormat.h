@@ -8,6 +8,9 @@
 
 enum : uint32_t {
     FileHeaderSize = 32,
+    // Far above any file the program writes (a long comment makes the largest); a larger file
+    // of either kind is not read at all, by the program or by the command-line tool.
+    MaxFileBytes = 64 * 1024 * 1024,
 };
 
 // Parts of a file image; the pointers point into the image.

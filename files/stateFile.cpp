@@ -30,8 +30,9 @@ int writeCubeStateFile(const char* path, HWND view) {
     }
 }
 
-// The whole file is checked and copied before anything is applied, so a rejected file, or one
-// that cannot be held in memory, changes nothing.
+// The whole file is checked and copied, and its comment stored, before anything else is
+// applied: a rejected file, one that cannot be held in memory, or one whose comment cannot be
+// kept, changes nothing.
 int readCubeStateFile(const char* path, HWND view) {
     const bool source = view == App.sourceView;
     std::vector<uint8_t> bytes;
@@ -47,6 +48,9 @@ int readCubeStateFile(const char* path, HWND view) {
     } catch (const std::bad_alloc&) {
         return 0;
     }
+    if (source && parts.comment &&
+        !setCommentText(&CubeComment, comment.data(), parts.commentLength))
+        return 0;
     if (source && parts.colors) {
         std::memcpy(SideColors.colors, parts.colors, 6 * sizeof(uint32_t));
         SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
@@ -54,7 +58,6 @@ int readCubeStateFile(const char* path, HWND view) {
     PackedCube state;
     std::memcpy(state.bytes, parts.state, sizeof state.bytes);
     SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&state));
-    if (source && parts.comment) setCommentText(&CubeComment, comment.data(), parts.commentLength);
     InvalidateRect(view, nullptr, TRUE);
     UpdateWindow(view);
     return 1;

@@ -1,5 +1,6 @@
 #include "programWindow.h"
 #include "cubeView.h"
+#include "fileIo.h"
 #include "recorder.h"
 #include "runtimeFlags.h"
 #include "sequenceFile.h"
@@ -66,6 +67,105 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     EXPECT_EQ(867u, CurrentSequence.length);
     EXPECT_TRUE(sameCube(afterMoves(SolvedCube, {8}), viewState(App.destinationView)));
     EXPECT_EQ(saved, fileBytes(one));
+    RuntimeFlags &= uint8_t(~Recording);
+
+    // A comment that cannot be kept fails the whole load, though the moves or the state would
+    // fit where they are; a save that cannot write keeps the stored sequence.
+    const std::string longer(40, 'c');
+    setCommentText(&SequenceComment, longer.c_str(), 41);
+    setCommentText(&CubeComment, longer.c_str(), 41);
+    setViewState(App.sourceView, afterMoves(SolvedCube, {2}));
+    ASSERT_EQ(1, writeSequenceFile(one.c_str()) & writeCubeStateFile(cube.c_str(), App.sourceView));
+    setCommentText(&SequenceComment, "abc", 4);
+    setCommentText(&CubeComment, "abc", 4);
+    setCurrentSequence(Bytes(500, 4).data(), 500, 500);
+    setViewState(App.sourceView, SolvedCube);
+    failHeapBlocks = true;
+    EXPECT_EQ(0, readSequenceFile(one.c_str()) + readCubeStateFile(cube.c_str(), App.sourceView));
+    failHeapBlocks = false;
+    EXPECT_EQ(500u, CurrentSequence.length);
+    EXPECT_TRUE(sameCube(SolvedCube, viewState(App.sourceView)));
+    EXPECT_STREQ("abc", SequenceComment.text);
+    EXPECT_STREQ("abc", CubeComment.text);
+    nextChosenFile = pathOf("missing\\one.csq");
+    setField("F");
+    command(IDM_SAVE_SEQUENCE_AS);
+    EXPECT_EQ(500u, CurrentSequence.length);
+}
+
+namespace {
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return names;
+}
+
+// At each flush: the sizes of the new file and of the one it is to replace.
+std::vector<std::pair<LONGLONG, DWORD>> seenAtFlush;
+std::string replaced;
+
+BOOL WINAPI watchFlush(HANDLE file) {
+    LARGE_INTEGER size = {};
+    WIN32_FILE_ATTRIBUTE_DATA old = {};
+    GetFileSizeEx(file, &size);
+    GetFileAttributesExA(replaced.c_str(), GetFileExInfoStandard, &old);
+    seenAtFlush.emplace_back(size.QuadPart, old.nFileSizeLow);
+    return FlushFileBuffers(file);
+}
+
+} // namespace
+
+// A save over a file keeps what the file was: a hidden one stays hidden; a read-only one, or
+// one held open by another program, keeps its bytes. The new bytes reach the disk while the old
+// file is still there, and no temporary file stays. A path too long for the ANSI calls saves
+// and loads back.
+TEST_F(ProgramWindow, SavesReplaceFilesSafelyAtAnyPathLength) {
+    const std::tuple<DWORD, bool, bool> cases[] = {
+        {FILE_ATTRIBUTE_HIDDEN, false, true},
+        {FILE_ATTRIBUTE_READONLY, false, false},
+        {FILE_ATTRIBUTE_NORMAL, true, false},
+    };
+    const Bytes old = {1, 2, 3};
+    replaced = pathOf("kept.csq");
+    flushFile = watchFlush;
+    setCurrentSequence(DefaultSequence, 7, 6);
+    for (const auto& [attributes, held, saves] : cases) {
+        writeFileBytes(replaced, old);
+        SetFileAttributesA(replaced.c_str(), attributes);
+        HANDLE holder = held ? CreateFileA(replaced.c_str(), GENERIC_READ, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        seenAtFlush.clear();
+        EXPECT_EQ(saves, writeSequenceFile(replaced.c_str()) == 1) << attributes;
+        if (held) CloseHandle(holder);
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+        EXPECT_EQ(attributes & kept, GetFileAttributesA(replaced.c_str()) & kept) << attributes;
+        SetFileAttributesA(replaced.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(saves ? 38u : old.size(), fileBytes(replaced).size()) << attributes;
+        EXPECT_EQ(std::vector<std::string>{"kept.csq"}, filesIn(folder)) << attributes;
+        const bool readOnly = attributes == FILE_ATTRIBUTE_READONLY;
+        EXPECT_EQ(decltype(seenAtFlush)(readOnly ? 0 : 1, {38, 3}), seenAtFlush) << attributes;
+    }
+    flushFile = FlushFileBuffers;
+
+    const std::string deep = pathOf(std::string(200, 'd'));
+    const std::string longest = deep + "\\" + std::string(100, 'n') + ".csq";
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    ASSERT_GT(longest.size(), size_t(MAX_PATH));
+    nextChosenFile = longest;
+    setField("F,R,T");
+    command(IDM_SAVE_SEQUENCE_AS);
+    command(IDM_CLEAR_SEQUENCE);
+    nextChosenFile = longest;
+    command(IDM_LOAD_SEQUENCE);
+    EXPECT_EQ("F,R,T", field());
+    DeleteFileW((L"\\\\?\\" + std::wstring(longest.begin(), longest.end())).c_str());
+    RemoveDirectoryA(deep.c_str());
 }
 
 // Only the source cube carries colours and comment.

@@ -2,7 +2,7 @@
 """cubesearch as a script runs it: answers on stdout, status, one-line errors on stderr.
 
 usage: cubesearchTest.py [EMULATOR ...] CUBESEARCH"""
-import os, struct, subprocess, sys, tempfile
+import os, signal, struct, subprocess, sys, tempfile, time
 
 tool = sys.argv[1:]
 # A scramble of each length up to 14 and the sequence the search returns for it: the brute
@@ -61,8 +61,17 @@ with tempfile.TemporaryDirectory() as folder:
     expect("two colours", run("--max-moves", "5", source, target),
            run("--method", "brute", "--max-moves", "5", source, target))
     junk = write(folder, "junk.csf", b"MCSF" + bytes(100))
+    # A comment of a MiB and a half: long, but well within what the emulator loads.
+    comment = 3 << 19
+    big = write(folder, "big.csf", b"MCSF" + struct.pack("<7I", 80 + comment, 0, 32, 0, 32, 80,
+                                                         comment) + bytes(48 + comment))
+    expect("a long comment", run("--max-moves", "0", big, "assembled"), (1, "not found\n", ""))
     for args, message in [
         (("--max-moves", "877", "assembled", "assembled"), "--max-moves: '877'"),
+        (("--max-moves", " 5", "assembled", "assembled"), "--max-moves: ' 5'"),
+        (("--memory", " -18446744073709551612", "assembled", "assembled"),
+         "--memory: ' -18446744073709551612'"),
+        (("assembled", "seq:" + "R,T," * 438 + 'F"'), "TO: more than 876 moves"),
         (("assembled", "seq:R,T',X"), "TO: notation error at position 6"),
         (("assembled", os.path.join(folder, "missing.csf")), "TO: cannot open"),
         ((junk, "assembled"), "FROM: " + junk + " is not a cube state file"),
@@ -76,6 +85,52 @@ with tempfile.TemporaryDirectory() as folder:
     expect("batch with a bad line", (code, out, err),
            (2, "F,R\n", "cubesearch: line 2: expected FROM TO\n"))
     expect("not found", run("--max-moves", "3", "assembled", "seq:R,T,F,L")[:2], (1, "not found\n"))
+
+def interrupted(lines, pause, count):
+    """Ctrl+C count times, 10 ms apart, pause seconds after the first answer of a batch."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        tool_run = subprocess.Popen(tool + ["--batch"], stdin=subprocess.PIPE, stdout=out,
+                                    stderr=err)
+        tool_run.stdin.write(lines.encode())
+        tool_run.stdin.flush()
+        for _ in range(6000):
+            if os.fstat(out.fileno()).st_size or tool_run.poll() is not None:
+                break
+            time.sleep(0.01)
+        time.sleep(pause)
+        for _ in range(count):
+            tool_run.send_signal(signal.SIGINT)
+            time.sleep(0.01)
+        try:
+            code = tool_run.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            tool_run.kill()
+            code = tool_run.wait()
+        tool_run.stdin.close()
+        out.seek(0), err.seek(0)
+        return code, out.read().decode().replace("\r", ""), err.read().decode().replace("\r", "")
+
+
+# Ctrl+C while the batch waits for its next line ends it at once, and a second one cannot
+# end it otherwise; two in quick succession during a search end it the same way.
+stop = (130, "F,R\n", "cubesearch: stopped\n")
+expect("Ctrl+C between searches", interrupted("assembled seq:F,R\n", 0.2, 2), stop)
+expect("Ctrl+C twice in a search", interrupted(
+    "assembled seq:F,R\nassembled seq:R',L,U',F',T',R,U',R',F,R,L,B,R,L,L\n", 0.5, 2), stop)
+
+# The 32-bit tool cannot address the eight-move table, whatever the cap: it answers with a
+# smaller table, saying so, or ends for want of memory, and never with an exception. Its answer
+# comes early in the last length's walk, so the run stays short.
+with open(tool[-1], "rb") as exe:
+    head = exe.read(4096)
+pe = struct.unpack_from("<I", head, 0x3C)[0] if head[:2] == b"MZ" else None
+if pe is not None and struct.unpack_from("<H", head, pe + 4)[0] == 0x14C:
+    expect("large address aware", struct.unpack_from("<H", head, pe + 22)[0] & 0x20, 0x20)
+    fifteen = "R',L,U',F',T',R,U',R',F,R,L,B,R,L,L"
+    code, out, err = run("--memory", "4096", "--max-moves", "15", "assembled", "seq:" + fifteen)
+    clean = all(line.startswith("cubesearch: ") for line in err.splitlines())
+    expect(f"15 moves, a 4 GiB cap: {code}, {out!r}, {err!r}",
+           clean and (code, out) in [(0, fifteen[:-2] + '"\n'), (4, "")], True)
 
 for failure in failures:
     print("FAILED", failure)

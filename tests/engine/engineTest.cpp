@@ -115,7 +115,8 @@ TEST(Moves, ExecuteMatchesTheGenericMovesOnRandomStates) {
     }
 }
 
-// A code above 11 inside the count rejects the whole list; one past the count is never read.
+// A code above 11 inside the count rejects the whole list; one past the count is never read,
+// nor is the first one when the count is 0.
 TEST(Moves, ExecuteRejectsCodesAbove11) {
     for (bool sse2 : {false, true}) {
         for (MoveCode bad : {MoveCode(12), EndOfMoves}) {
@@ -123,6 +124,7 @@ TEST(Moves, ExecuteRejectsCodesAbove11) {
             PackedCube cube = distinctCube();
             EXPECT_EQ(0, executeSequence(list, 5, &cube, sse2));
             EXPECT_EQ(1, executeSequence(list, 0, &cube, sse2));
+            applyMoves(&cube, list, 0);
             EXPECT_EQ(1, executeSequence(list, 3, &cube, sse2));
             EXPECT_TRUE(sameCube(afterMoves(distinctCube(), {0, 4, 8}), cube));
         }

@@ -7,8 +7,22 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <unordered_map>
+
+// Tables larger than this are refused, as when memory runs short.
+static size_t tableBytesGiven = SIZE_MAX;
+
+// The fast search's table is the only array it asks for without throwing.
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    if (size > tableBytesGiven) return nullptr;
+    try {
+        return ::operator new[](size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 
 namespace {
 
@@ -127,7 +141,8 @@ TEST(FastSearch, LongerTargetsAgreeWithAnotherDesign) {
 }
 
 // The default cap holds seven moves' table and no more; a cap below the smallest table is
-// reported as a lack of memory.
+// reported as a lack of memory. A table refused gives way to the deepest one that can be had,
+// and the search goes on to the same answer, telling how deep a table it wanted.
 TEST(FastSearch, TheCapBoundsTheTable) {
     EXPECT_LE(tableBytesFor(7), uint64_t(DefaultTableMiB) << 20);
     EXPECT_GT(tableBytesFor(8), uint64_t(DefaultTableMiB) << 20);
@@ -140,6 +155,18 @@ TEST(FastSearch, TheCapBoundsTheTable) {
     const PackedCube target = afterMoves(SolvedCube, {0, 4, 8});
     EXPECT_EQ(0u, findSequenceFast(st.get(), &target, &SolvedCube, result, 5, options, &progress));
     EXPECT_TRUE(progress.outOfMemory);
+
+    const Codes scramble = {7, 9, 0, 4, 0, 11, 0}; // U',F',L,T,L,B',L, its own answer
+    const PackedCube far = afterMoves(SolvedCube, scramble);
+    options.tableBytesCap = UINT64_MAX;
+    tableBytesGiven = size_t(tableBytesFor(2));
+    const uint32_t length =
+        findSequenceFast(st.get(), &far, &SolvedCube, result, 7, options, &progress);
+    tableBytesGiven = SIZE_MAX;
+    EXPECT_EQ(scramble, Codes(result, result + length));
+    EXPECT_FALSE(progress.outOfMemory);
+    EXPECT_EQ(3u, progress.refusedDepth);
+    EXPECT_EQ(2u, progress.tableDepth);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "sequenceFile.h"
 #include "sequenceStore.h"
 #include "stateFile.h"
+#include "heap.h"
 
 #include <shellapi.h>
 
@@ -62,6 +63,24 @@ std::atomic<bool> failAllocations{false};
 void* operator new(std::size_t size) {
     void* block = failAllocations ? nullptr : std::malloc(size ? size : 1);
     return block ? block : throw std::bad_alloc();
+}
+
+// The program's own heap functions, defined here, take the place of the real ones, which then
+// stay out of the link: the same process heap, with a way to make it refuse.
+std::atomic<bool> failHeapBlocks{false};
+
+void* heapAllocZeroed(uint32_t size) {
+    if (failAllocations || failHeapBlocks) return nullptr;
+    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+}
+
+void* heapResizeZeroed(void* block, uint32_t, uint32_t newSize) {
+    if (failAllocations || failHeapBlocks) return nullptr;
+    return HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, block, newSize);
+}
+
+void heapFree(void* block) {
+    if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
 namespace {

@@ -44,6 +44,8 @@ struct ProgramWindow : ::testing::Test {
 
 // While set, every allocation of this program fails, as when the address space is used up.
 extern std::atomic<bool> failAllocations;
+// While set, only the heap blocks of the stored sequence and the comments cannot be had.
+extern std::atomic<bool> failHeapBlocks;
 
 std::vector<uint8_t> fileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
