@@ -1,13 +1,17 @@
 // cubesearch: Find Sequence from the command line, for scripts and machines without a desktop.
 // The same engine as the emulator, so the same cubes and limit give the same sequence.
 #include "../engine/cpuFeatures.h"
+#include "../engine/deepSearch.h"
 #include "../engine/fastSearch.h"
+#include "../engine/tableFile.h"
 #include "../engine/notation.h"
 #include "../files/sequenceFormat.h"
 #include "../files/stateFormat.h"
 #include "peakMemory.h"
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -36,12 +40,17 @@ const char Usage[] =
     "A cube is the path of a cube state file (.csf), seq:TEXT (the assembled cube after the\n"
     "moves TEXT, e.g. seq:R,T',F\"), or assembled.\n"
     "  --max-moves N    the move limit, 0 to 876 (default 876)\n"
-    "  --method M       brute (every candidate in order) or fast (meet in the middle, the\n"
-    "                   same result; the default)\n"
+    "  --method M       fast (the default): the fastest exact method for the query, the\n"
+    "                   meet in the middle up to 12 moves and the deep search beyond;\n"
+    "                   brute: every candidate in order, as Find Sequence without Fast\n"
+    "                   search; meet or deep: one exact method alone. All give the same.\n"
     "  --generic        the generic kernel instead of SSE2\n"
-    "  --threads N      worker threads of the fast search (default: every core)\n"
-    "  --memory MIB     the fast search's table cap (default 512)\n"
-    "  --stats          method, kernel, length, candidates, time and memory on stderr\n"
+    "  --threads N      worker threads of the exact methods (default: every core)\n"
+    "  --memory MIB     the meet in the middle's table cap (default 512)\n"
+    "  --tables DIR     where the deep search keeps its shared tables (about 560 MB, built\n"
+    "                   on first use; default: the user's cache folder)\n"
+    "  --stats          method, kernel, length, candidates, positions, table times, time per\n"
+    "                   length, time and memory on stderr\n"
     "  --batch          read FROM TO pairs, one a line, from standard input\n"
     "  --help, --version\n"
     "Prints the sequence found, or \"not found\"; exits 0 when every search found one, 1 when\n"
@@ -56,9 +65,18 @@ enum ExitStatus {
     Stopped = 130,
 };
 
+enum Method {
+    Brute,
+    Fast,
+    Meet,
+    Deep,
+};
+
+const char* const MethodNames[] = {"brute", "fast", "meet", "deep"};
+
 struct Options {
     uint32_t maxMoves = MaxExecuteMoves;
-    bool fast = true;
+    Method method = Fast;
     bool sse2 = true;
     bool stats = false;
     bool batch = false;
@@ -186,8 +204,19 @@ bool readCube(const std::string& name, PackedCube* cube, std::string* error) {
     return cubeFromFile(name.c_str(), cube, error);
 }
 
+// How far the brute force has got through the current length.
+uint32_t bruteShare(const SearchState* st, uint32_t length) {
+    MoveCode candidate[MaxExecuteMoves + 1];
+    if (length < 3 || readCandidate(st, candidate, MaxExecuteMoves) != length) return 0;
+    uint64_t before = 0;
+    for (uint32_t l = 1; l < length; ++l)
+        before += validSequenceCount(l);
+    const uint64_t here = candidatesTested(candidate, length, length) - before;
+    return uint32_t(here * 100 / validSequenceCount(length));
+}
+
 // Shows length, share done and time while a search runs, when someone watches stderr.
-void showProgress(const SearchState* st, const FastSearchProgress* progress,
+void showProgress(const SearchState* st, const FastSearchProgress* progress, Method method,
                   const std::atomic<bool>* done) {
     const auto begin = std::chrono::steady_clock::now();
     bool shown = false;
@@ -195,13 +224,57 @@ void showProgress(const SearchState* st, const FastSearchProgress* progress,
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
         if (elapsed.count() < 1 || done->load()) continue;
-        const uint32_t total = progress->total.load();
-        std::fprintf(stderr, "\rlength %u, %u%% done, %.0f s   ", st->currentLength.load(),
-                     total ? uint32_t(uint64_t(progress->done.load()) * 100 / total) : 0,
+        const uint32_t length = st->currentLength.load(), total = progress->total.load();
+        const uint32_t share = method == Brute ? bruteShare(st, length)
+                               : total ? uint32_t(uint64_t(progress->done.load()) * 100 / total)
+                                       : 0;
+        const uint32_t tables = progress->tables.load();
+        const char* doing = tables == TablesBuilding  ? "building the tables, "
+                            : tables == TablesLoading ? "loading the tables, "
+                                                      : "";
+        std::fprintf(stderr, "\rlength %u, %s%u%% done, %.0f s   ", length, doing, share,
                      elapsed.count());
         shown = true;
     }
-    if (shown) std::fprintf(stderr, "\r%40s\r", "");
+    if (shown) std::fprintf(stderr, "\r%60s\r", "");
+}
+
+uint32_t runMethod(SearchState* st, const PackedCube& from, const PackedCube& to, MoveCode* result,
+                   const Options& options, const FastSearchOptions& search,
+                   FastSearchProgress* progress) {
+    switch (options.method) {
+        case Brute:
+            return findSequence(st, &to, &from, result, options.maxMoves, options.sse2);
+        case Meet:
+            return findSequenceFast(st, &to, &from, result, options.maxMoves, search, progress);
+        case Deep:
+            return findSequenceDeep(st, &to, &from, result, options.maxMoves, search, progress);
+        default:
+            return findSequenceExact(st, &to, &from, result, options.maxMoves, search, progress);
+    }
+}
+
+void printStats(const Options& options, const FastSearchProgress& progress, const MoveCode* result,
+                uint32_t length, double seconds) {
+    const bool deep = progress.method.load() == DeepSearch;
+    std::fprintf(stderr, "method: %s%s\nkernel: %s\nlength: %u\ncandidates tested: %llu\n",
+                 MethodNames[options.method],
+                 options.method == Fast ? (deep ? " (deep search)" : " (meet in the middle)") : "",
+                 options.sse2 ? "sse2" : "generic", length,
+                 static_cast<unsigned long long>(
+                     options.method == Brute ? candidatesTested(result, length, options.maxMoves)
+                                             : progress.tested.load()));
+    if (deep)
+        std::fprintf(stderr,
+                     "positions visited: %llu\ntables built in: %.3f s\n"
+                     "tables loaded in: %.3f s\n",
+                     static_cast<unsigned long long>(progress.nodes.load()),
+                     progress.tableBuildMs.load() / 1000.0, progress.tableLoadMs.load() / 1000.0);
+    for (uint32_t l = 0; l <= MaxExecuteMoves; ++l)
+        if (progress.lengthMs[l].load())
+            std::fprintf(stderr, "length %u took: %.3f s\n", l,
+                         progress.lengthMs[l].load() / 1000.0);
+    std::fprintf(stderr, "elapsed: %.3f s\npeak memory: %.1f MiB\n", seconds, peakMemoryMiB());
 }
 
 // Returns 0 found, 1 not found, 130 stopped.
@@ -214,13 +287,11 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
     searchOptions.useSse2 = options.sse2;
     std::atomic<bool> done{false};
     std::thread watcher;
-    if (isatty(2)) watcher = std::thread(showProgress, st.get(), &progress, &done);
+    if (isatty(2)) watcher = std::thread(showProgress, st.get(), &progress, options.method, &done);
     MoveCode result[MaxExecuteMoves + 1];
     const auto begin = std::chrono::steady_clock::now();
     const uint32_t length =
-        options.fast ? findSequenceFast(st.get(), &to, &from, result, options.maxMoves,
-                                        searchOptions, &progress)
-                     : findSequence(st.get(), &to, &from, result, options.maxMoves, options.sse2);
+        runMethod(st.get(), from, to, result, options, searchOptions, &progress);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
     done = true;
     if (watcher.joinable()) watcher.join();
@@ -232,6 +303,15 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
                      progress.refusedDepth.load(),
                      static_cast<unsigned long long>(tableBytesFor(progress.refusedDepth) >> 20),
                      progress.tableDepth.load());
+    static bool toldNotKept = false;
+    if (progress.tablesNotKept && !toldNotKept) {
+        toldNotKept = true;
+        std::fprintf(stderr,
+                     "cubesearch: the deep search's tables could not be kept in %s; they were "
+                     "built in memory for this run\n",
+                     searchOptions.tableFolder.empty() ? "(no folder)"
+                                                       : searchOptions.tableFolder.c_str());
+    }
     if (progress.outOfMemory) {
         std::fprintf(stderr, "cubesearch: no table could be had within %llu MiB\n",
                      static_cast<unsigned long long>(options.search.tableBytesCap >> 20));
@@ -246,15 +326,7 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
         std::printf("not found\n");
     }
     std::fflush(stdout);
-    if (options.stats)
-        std::fprintf(stderr,
-                     "method: %s\nkernel: %s\nlength: %u\ncandidates tested: %llu\n"
-                     "elapsed: %.3f s\npeak memory: %.1f MiB\n",
-                     options.fast ? "fast" : "brute", options.sse2 ? "sse2" : "generic", length,
-                     static_cast<unsigned long long>(
-                         options.fast ? progress.tested.load()
-                                      : candidatesTested(result, length, options.maxMoves)),
-                     elapsed.count(), peakMemoryMiB());
+    if (options.stats) printStats(options, progress, result, length, elapsed.count());
     return length ? Found : NotFound;
 }
 
@@ -292,6 +364,7 @@ int runBatch(const Options& options) {
 
 int run(int argc, char** argv) {
     Options options;
+    options.search.tableFolder = defaultTableFolder();
     std::vector<std::string> cubes;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -309,13 +382,19 @@ int run(int argc, char** argv) {
             options.stats = true;
         } else if (arg == "--batch") {
             options.batch = true;
+        } else if (arg == "--tables") {
+            ++i;
+            if (!value || !*value) return badInput(arg + ": a folder is missing");
+            options.search.tableFolder = value;
         } else if (arg == "--max-moves" || arg == "--threads" || arg == "--memory" ||
                    arg == "--method") {
             ++i;
             if (!value) return badInput(arg + ": a value is missing");
-            if (arg == "--method" &&
-                (std::strcmp(value, "brute") == 0 || std::strcmp(value, "fast") == 0)) {
-                options.fast = std::strcmp(value, "fast") == 0;
+            const char* const* name =
+                std::find_if(std::begin(MethodNames), std::end(MethodNames),
+                             [value](const char* known) { return std::strcmp(known, value) == 0; });
+            if (arg == "--method" && name != std::end(MethodNames)) {
+                options.method = Method(name - MethodNames);
             } else if (arg == "--max-moves" && readNumber(value, 0, MaxExecuteMoves, &n)) {
                 options.maxMoves = n;
             } else if (arg == "--threads" && readNumber(value, 1, 256, &n)) {

@@ -56,7 +56,7 @@ void onTimer(HWND dialog, SearchJob* job, UINT_PTR id) {
 void leavePause(SearchJob* job) {
     job->search.startTick = GetTickCount() - job->pausedElapsed;
     job->fast.paused = false;
-    ResumeThread(job->thread);
+    if (!job->useFastSearch) ResumeThread(job->thread);
     job->paused = false;
 }
 
@@ -67,9 +67,10 @@ void onPauseRestart(HWND dialog, SearchJob* job) {
         if (!job->search.running.load()) return;
         job->pausedElapsed = elapsedSince(job->search.startTick.load());
         stopTimers(dialog);
-        // The fast search's workers wait on the flag; the search thread itself is suspended.
+        // The exact methods' threads wait on the flag: one suspended inside the allocator
+        // would hold the process heap's lock. The brute force's loop takes no lock.
         job->fast.paused = true;
-        SuspendThread(job->thread);
+        if (!job->useFastSearch) SuspendThread(job->thread);
         job->paused = true;
         SetDlgItemTextA(dialog, IDC_PAUSE, "Restart");
     } else {
@@ -113,12 +114,20 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     return FALSE;
 }
 
-// In place of the candidate, which the fast search does not go through one by one.
+// In place of the candidate, which the exact methods do not go through one by one.
 void describeFastSearch(SearchJob* job, uint32_t length, char* text) {
     const uint32_t depth = job->fast.tableDepth.load();
     const uint32_t total = job->fast.total.load();
     const uint32_t percent = total ? uint32_t(uint64_t(job->fast.done.load()) * 100 / total) : 0;
-    if (job->fast.building.load())
+    const uint32_t tables = job->fast.tables.load();
+    if (job->fast.method.load() == DeepSearch && tables != TablesReady)
+        std::sprintf(text, "Fast search: %s its tables, %lu%% done",
+                     tables == TablesLoading ? "loading" : "building (first use only)",
+                     static_cast<unsigned long>(percent));
+    else if (job->fast.method.load() == DeepSearch)
+        std::sprintf(text, "Fast search: deep search, %lu%% of this length done",
+                     static_cast<unsigned long>(percent));
+    else if (job->fast.building.load())
         std::sprintf(text, "Fast search: storing the cubes after %lu moves, %lu%% done",
                      static_cast<unsigned long>(depth), static_cast<unsigned long>(percent));
     else
@@ -151,7 +160,8 @@ void updateProgress(HWND dialog, SearchJob* job) {
     static char text[3 * MaxExecuteMoves + 4];
     if (length == 0) {
         text[0] = '\0';
-    } else if (job->useFastSearch && job->fast.tableDepth.load() > 0) {
+    } else if (job->useFastSearch &&
+               (job->fast.tableDepth.load() > 0 || job->fast.method.load() == DeepSearch)) {
         describeFastSearch(job, length, text);
         elapsed = elapsedSince(job->search.startTick.load());
     } else {

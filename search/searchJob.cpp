@@ -2,7 +2,9 @@
 #include "../shell/settings.h"
 #include "../shell/shell.h"
 #include "../cubeview/cubeView.h"
+#include "../engine/deepSearch.h"
 #include "../engine/notation.h"
+#include "../engine/tableFile.h"
 #include "../engine/sequenceStore.h"
 
 #include <cstdio>
@@ -51,8 +53,9 @@ uint32_t runSearch(SearchJob* job) {
     options.useSse2 = job->useSse2;
     options.onWorkerStart = givePriority;
     options.context = job;
-    return findSequenceFast(&job->search, &job->destination, &job->source, job->result,
-                            job->maxMoves, options, &job->fast);
+    options.tableFolder = defaultTableFolder();
+    return findSequenceExact(&job->search, &job->destination, &job->source, job->result,
+                             job->maxMoves, options, &job->fast);
 }
 
 } // namespace
@@ -106,6 +109,19 @@ void startSearch() {
     ResumeThread(job->thread);
 }
 
+// Said once a run: the deep search's shared tables could not be written where they are kept,
+// so the next start builds them again.
+void reportTablesNotKept() {
+    static std::atomic<bool> said{false};
+    if (said.exchange(true)) return;
+    char message[MAX_PATH + 256];
+    std::snprintf(message, sizeof message,
+                  "The tables of the fast search could not be saved in \"%s\". They stay in "
+                  "memory until the program ends and are built again after the next start.",
+                  defaultTableFolder().c_str());
+    showMessageBox(App.mainWindow, message, ProgramTitle, MB_ICONINFORMATION | MB_OK);
+}
+
 void searchThreadMain(SearchJob* job) {
     if (!job->search.running.load()) return;
     const uint32_t length = runSearch(job);
@@ -114,6 +130,7 @@ void searchThreadMain(SearchJob* job) {
     job->search.startTick = 0;
     closeProgressDialog(job);
     reportResult(job, length, elapsed);
+    if (job->fast.tablesNotKept.load()) reportTablesNotKept();
     closeProgressDialog(job);
     job->search.currentLength = 0;
 }

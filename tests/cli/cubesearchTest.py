@@ -5,6 +5,8 @@ usage: cubesearchTest.py [EMULATOR ...] CUBESEARCH"""
 import os, signal, struct, subprocess, sys, tempfile, time
 
 tool = sys.argv[1:]
+# The deep search's shared tables, kept where every build of the tests finds them.
+tables = os.environ.get("CUBE_TEST_TABLES", os.path.join(tempfile.gettempdir(), "cube-test-tables"))
 # A scramble of each length up to 14 and the sequence the search returns for it: the brute
 # force's answer, which it also gives itself up to seven moves.
 ANSWERS = [
@@ -24,8 +26,8 @@ failures = []
 def run(*args, stdin=""):
     # Wine's helpers keep pipes open after the program ends: output goes through files.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        code = subprocess.run(tool + list(args), input=stdin.encode(), stdout=out, stderr=err,
-                              timeout=600).returncode
+        code = subprocess.run(tool + ["--tables", tables] + list(args), input=stdin.encode(),
+                              stdout=out, stderr=err, timeout=600).returncode
         out.seek(0), err.seek(0)
         return code, out.read().decode().replace("\r", ""), err.read().decode().replace("\r", "")
 
@@ -48,8 +50,14 @@ def state_file(folder, name, state):
 batch = "".join(f"assembled seq:{scramble}\n" for scramble, _ in ANSWERS)
 expect("fast answers", run("--batch", stdin=batch), (0, "".join(a + "\n" for _, a in ANSWERS), ""))
 short = "".join(f"assembled seq:{scramble}\n" for scramble, _ in ANSWERS[:7])
-expect("brute answers", run("--batch", "--method", "brute", "--generic", stdin=short),
-       (0, "".join(a + "\n" for _, a in ANSWERS[:7]), ""))
+for method in ["brute", "deep"]:
+    expect(f"{method} answers", run("--batch", "--method", method, "--generic", stdin=short),
+           (0, "".join(a + "\n" for _, a in ANSWERS[:7]), ""))
+scramble, answer = ANSWERS[12]
+for method in ["meet", "deep"]:
+    code, out, err = run("--method", method, "--stats", "assembled", "seq:" + scramble)
+    expect(f"{method} on 13 moves", (code, out, "positions visited" in err),
+           (0, answer + "\n", method == "deep"))
 
 with tempfile.TemporaryDirectory() as folder:
     # Two colours: many sequences reach each colouring. The target is the source with its first
@@ -60,6 +68,11 @@ with tempfile.TemporaryDirectory() as folder:
     source, target = state_file(folder, "two.csf", two), state_file(folder, "swap.csf", swapped)
     expect("two colours", run("--max-moves", "5", source, target),
            run("--method", "brute", "--max-moves", "5", source, target))
+    # One edge flipped: no sequence reaches it, and every method but the brute force knows.
+    flipped = [i // 8 for i in range(48)]
+    flipped[37], flipped[1] = flipped[1], flipped[37]
+    expect("unreachable", run(state_file(folder, "solved.csf", [i // 8 for i in range(48)]),
+                              state_file(folder, "flipped.csf", flipped)), (1, "not found\n", ""))
     junk = write(folder, "junk.csf", b"MCSF" + bytes(100))
     # A comment of a MiB and a half: long, but well within what the emulator loads.
     comment = 3 << 19
@@ -89,7 +102,7 @@ with tempfile.TemporaryDirectory() as folder:
 def interrupted(lines, pause, count):
     """Ctrl+C count times, 10 ms apart, pause seconds after the first answer of a batch."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        tool_run = subprocess.Popen(tool + ["--batch"], stdin=subprocess.PIPE, stdout=out,
+        tool_run = subprocess.Popen(tool + ["--tables", tables, "--batch"], stdin=subprocess.PIPE, stdout=out,
                                     stderr=err)
         tool_run.stdin.write(lines.encode())
         tool_run.stdin.flush()
@@ -127,7 +140,8 @@ pe = struct.unpack_from("<I", head, 0x3C)[0] if head[:2] == b"MZ" else None
 if pe is not None and struct.unpack_from("<H", head, pe + 4)[0] == 0x14C:
     expect("large address aware", struct.unpack_from("<H", head, pe + 22)[0] & 0x20, 0x20)
     fifteen = "R',L,U',F',T',R,U',R',F,R,L,B,R,L,L"
-    code, out, err = run("--memory", "4096", "--max-moves", "15", "assembled", "seq:" + fifteen)
+    code, out, err = run("--method", "meet", "--memory", "4096", "--max-moves", "15", "assembled",
+                         "seq:" + fifteen)
     clean = all(line.startswith("cubesearch: ") for line in err.splitlines())
     expect(f"15 moves, a 4 GiB cap: {code}, {out!r}, {err!r}",
            clean and (code, out) in [(0, fifteen[:-2] + '"\n'), (4, "")], True)

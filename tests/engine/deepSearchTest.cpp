@@ -22,7 +22,9 @@ using Codes = std::vector<MoveCode>;
 // One folder for every test process, so the shared tables are built once, then loaded.
 FastSearchOptions withKeptTables() {
     FastSearchOptions options;
-    options.tableFolder = (std::filesystem::temp_directory_path() / "cube-test-tables").u8string();
+    const char* shared = std::getenv("CUBE_TEST_TABLES");
+    options.tableFolder =
+        shared ? shared : (std::filesystem::temp_directory_path() / "cube-test-tables").u8string();
     return options;
 }
 
