@@ -431,18 +431,9 @@ uint32_t shortLengths(SearchState* st, const PackedCube* target, const PackedCub
     return found;
 }
 
-} // namespace
-
-void forgetDeepTables() {
-    KeptTables& kept = keptTables();
-    std::lock_guard<std::mutex> hold(kept.lock);
-    for (TableKind kind = 0; kind < TableKinds; ++kind)
-        kept.table[kind].reset();
-}
-
-uint32_t findSequenceDeep(SearchState* st, const PackedCube* target, const PackedCube* start,
-                          MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
-                          FastSearchProgress* progress) {
+uint32_t deepSearch(SearchState* st, const PackedCube* target, const PackedCube* start,
+                    MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
+                    FastSearchProgress* progress) {
     if (maxMoves > MaxExecuteMoves) maxMoves = MaxExecuteMoves;
     progress->outOfMemory = false;
     const PackedCube from = *start, to = *target;
@@ -453,9 +444,9 @@ uint32_t findSequenceDeep(SearchState* st, const PackedCube* target, const Packe
     return deepFrom(st, to, from, result, shortest + 1, maxMoves, options, progress);
 }
 
-uint32_t findSequenceExact(SearchState* st, const PackedCube* target, const PackedCube* start,
-                           MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
-                           FastSearchProgress* progress) {
+uint32_t exactSearch(SearchState* st, const PackedCube* target, const PackedCube* start,
+                     MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
+                     FastSearchProgress* progress) {
     if (maxMoves > MaxExecuteMoves) maxMoves = MaxExecuteMoves;
     const PackedCube from = *start, to = *target;
     progress->outOfMemory = false;
@@ -471,4 +462,40 @@ uint32_t findSequenceExact(SearchState* st, const PackedCube* target, const Pack
     // as its own table allows.
     progress->method = MeetInTheMiddle;
     return findSequenceFast(st, &to, &from, result, maxMoves, options, progress);
+}
+
+// The search's few allocations (its parts, its threads) throw when memory runs out; nothing
+// may leave the engine, so that is reported as a lack of memory.
+template <class Search> uint32_t withoutThrowing(FastSearchProgress* progress, Search search) {
+    try {
+        return search();
+    } catch (const std::exception&) {
+        progress->outOfMemory = true;
+        return 0;
+    }
+}
+
+} // namespace
+
+void forgetDeepTables() {
+    KeptTables& kept = keptTables();
+    std::lock_guard<std::mutex> hold(kept.lock);
+    for (TableKind kind = 0; kind < TableKinds; ++kind)
+        kept.table[kind].reset();
+}
+
+uint32_t findSequenceDeep(SearchState* st, const PackedCube* target, const PackedCube* start,
+                          MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
+                          FastSearchProgress* progress) {
+    return withoutThrowing(progress, [&] {
+        return deepSearch(st, target, start, result, maxMoves, options, progress);
+    });
+}
+
+uint32_t findSequenceExact(SearchState* st, const PackedCube* target, const PackedCube* start,
+                           MoveCode* result, uint32_t maxMoves, const FastSearchOptions& options,
+                           FastSearchProgress* progress) {
+    return withoutThrowing(progress, [&] {
+        return exactSearch(st, target, start, result, maxMoves, options, progress);
+    });
 }

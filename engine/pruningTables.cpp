@@ -243,6 +243,9 @@ template <class Next>
 bool fillDistances(uint8_t* nibbles, uint64_t entries, uint64_t known, Next next,
                    const TableBuildControl& control) {
     const uint64_t chunks = (entries + ChunkEntries - 1) / ChunkEntries;
+    // Progress in chunks passed, against about a dozen passes over the table.
+    std::atomic<uint64_t> passed{0};
+    const uint64_t expected = chunks * 12;
     for (uint32_t d = 0; d + 1 < DistanceCap && known < entries; ++d) {
         const bool backward = known > entries / 2;
         std::atomic<uint64_t> nextChunk{0}, added{0};
@@ -254,6 +257,8 @@ bool fillDistances(uint8_t* nibbles, uint64_t entries, uint64_t known, Next next
                     stopped = true;
                     break;
                 }
+                const uint64_t share = ++passed * 999 / expected;
+                if (control.done) *control.done = uint32_t(share < 999 ? share : 999);
                 const uint64_t end =
                     (c + 1) * ChunkEntries < entries ? (c + 1) * ChunkEntries : entries;
                 for (uint64_t i = c * ChunkEntries; i < end; ++i) {
@@ -290,7 +295,6 @@ bool fillDistances(uint8_t* nibbles, uint64_t entries, uint64_t known, Next next
             t.join();
         if (stopped) return false;
         known += added;
-        if (control.done) *control.done = uint32_t(known * 1000 / entries);
         if (added == 0) break;
     }
     return true;

@@ -53,7 +53,11 @@ uint32_t runSearch(SearchJob* job) {
     options.useSse2 = job->useSse2;
     options.onWorkerStart = givePriority;
     options.context = job;
-    options.tableFolder = defaultTableFolder();
+    try {
+        options.tableFolder = defaultTableFolder();
+    } catch (const std::exception&) {
+        // Without memory for the folder's name the tables stay in memory.
+    }
     return findSequenceExact(&job->search, &job->destination, &job->source, job->result,
                              job->maxMoves, options, &job->fast);
 }

@@ -14,6 +14,11 @@ namespace {
 
 const std::string NotFound = "No sequence was found for current limit of moves (";
 
+// A cube eighteen moves from the assembled one.
+PackedCube farCube() {
+    return afterMoves(SolvedCube, {10, 8, 3, 1, 4, 0, 0, 5, 1, 7, 10, 3, 6, 4, 4, 3, 1, 6});
+}
+
 // The report comes from the search thread, and the job is released on the window's thread
 // after it: once the job is gone, the report may be read.
 struct FindSequence : ProgramWindow {
@@ -108,8 +113,12 @@ TEST_F(FindSequence, FastSearchOffersTheSameAndShowsItsProgress) {
     ASSERT_TRUE(ended());
     EXPECT_EQ(0u, questions.back().find("The fast search could not get the memory"));
 
-    Settings.flags = FastSearch;
-    HWND dialog = findInVain(16);
+    // Eighteen moves away, so the search runs on past the meet in the middle.
+    failAllocations = false;
+    Settings = {16, 4, 0, FastSearch};
+    setViewState(App.destinationView, farCube());
+    command(IDM_FIND_SEQUENCE);
+    HWND dialog = ActiveJob->progressDialog;
     SearchJob* job = ActiveJob;
     EXPECT_TRUE(waitFor(
         [&] { return windowText(GetDlgItem(dialog, IDC_CANDIDATE)).find("Fast search: ") == 0; }));
@@ -183,20 +192,27 @@ struct SoakAction {
     const char* name;
     uint8_t flags;
     uint32_t maxMoves;
-    bool reachable; // F,R or the twisted corner, which no sequence reaches
+    // F,R; the twisted corner, which no sequence reaches (the exact methods know at once); or
+    // a cube eighteen moves away.
+    enum {
+        Near,
+        Unreachable,
+        Far
+    } target;
     int answer;
     During during;
 };
 
 const SoakAction SoakActions[] = {
-    {"accept", 0, 3, true, IDOK, Waits},
-    {"cancel", 0, 3, true, IDCANCEL, Waits},
-    {"not found", 0, 2, false, IDOK, Waits},
-    {"pause and restart", 0, 9, false, IDOK, PausesAndRestarts},
-    {"abort", 0, 9, false, IDOK, Aborts},
-    {"close the dialog", 0, 9, false, IDOK, ClosesTheDialog},
-    {"in the main thread", DisableThreadedSearch, 3, true, IDOK, Waits},
-    {"fast", FastSearch, 12, false, IDOK, Aborts},
+    {"accept", 0, 3, SoakAction::Near, IDOK, Waits},
+    {"cancel", 0, 3, SoakAction::Near, IDCANCEL, Waits},
+    {"not found", 0, 2, SoakAction::Unreachable, IDOK, Waits},
+    {"pause and restart", 0, 9, SoakAction::Unreachable, IDOK, PausesAndRestarts},
+    {"abort", 0, 9, SoakAction::Unreachable, IDOK, Aborts},
+    {"close the dialog", 0, 9, SoakAction::Unreachable, IDOK, ClosesTheDialog},
+    {"in the main thread", DisableThreadedSearch, 3, SoakAction::Near, IDOK, Waits},
+    {"fast", FastSearch, 16, SoakAction::Far, IDOK, PausesAndRestarts},
+    {"fast, unreachable", FastSearch, 16, SoakAction::Unreachable, IDOK, Waits},
 };
 
 } // namespace
@@ -208,8 +224,10 @@ TEST_F(FindSequence, TwoHundredSearchesLeaveNothingBehind) {
     const auto run = [&](const SoakAction& action) {
         Settings = {action.maxMoves, 4, 0, action.flags};
         nextAnswer = action.answer;
-        setViewState(App.destinationView,
-                     action.reachable ? afterMoves(SolvedCube, {8, 2}) : twistedCorner());
+        setViewState(App.destinationView, action.target == SoakAction::Near
+                                              ? afterMoves(SolvedCube, {8, 2})
+                                          : action.target == SoakAction::Far ? farCube()
+                                                                             : twistedCorner());
         questions.clear();
         command(IDM_FIND_SEQUENCE);
         if (action.during != Waits) {
