@@ -312,6 +312,9 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
                      searchOptions.tableFolder.empty() ? "(no folder)"
                                                        : searchOptions.tableFolder.c_str());
     }
+    if (progress.deepFellBack)
+        std::fprintf(stderr, "cubesearch: the deep search's tables could not be had; the meet in "
+                             "the middle went on alone\n");
     if (progress.outOfMemory) {
         std::fprintf(stderr, "cubesearch: no table could be had within %llu MiB\n",
                      static_cast<unsigned long long>(options.search.tableBytesCap >> 20));

@@ -124,7 +124,7 @@ bool getTables(SearchState* st, const PackedCube& start, const FastSearchOptions
             auto begin = std::chrono::steady_clock::now();
             progress->tables = TablesLoading;
             if (!options.tableFolder.empty() &&
-                loadTableFile(options.tableFolder, kind, table.get())) {
+                loadTableFile(options.tableFolder, kind, table.get(), control)) {
                 progress->tableLoadMs += millisecondsSince(begin);
             } else {
                 progress->tables = TablesBuilding;
@@ -461,6 +461,7 @@ uint32_t exactSearch(SearchState* st, const PackedCube* target, const PackedCube
     // The deep search's tables could not be had: the meet in the middle goes on alone, as far
     // as its own table allows.
     progress->method = MeetInTheMiddle;
+    progress->deepFellBack = true;
     return findSequenceFast(st, &to, &from, result, maxMoves, options, progress);
 }
 

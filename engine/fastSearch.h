@@ -63,6 +63,8 @@ struct FastSearchProgress {
     std::atomic<uint32_t> tableBuildMs{0};
     std::atomic<uint32_t> tableLoadMs{0};
     std::atomic<bool> tablesNotKept{false};
+    // The deep search's tables could not be had, and the meet in the middle went on alone.
+    std::atomic<bool> deepFellBack{false};
     // Milliseconds spent on each length, for the lengths the exact methods walked.
     std::atomic<uint32_t> lengthMs[MaxExecuteMoves + 1]{};
 };

@@ -228,13 +228,6 @@ inline bool claim(uint8_t* nibbles, uint64_t i, uint32_t value) {
     }
 }
 
-bool waitWhilePaused(const TableBuildControl& c) {
-    while (c.paused && c.paused->load(std::memory_order_relaxed) &&
-           (!c.running || c.running->load(std::memory_order_relaxed)))
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return !c.running || c.running->load(std::memory_order_relaxed);
-}
-
 constexpr uint64_t ChunkEntries = 1 << 16;
 
 // Breadth first, one distance at a time: forward from the entries at that distance while few
@@ -301,6 +294,13 @@ bool fillDistances(uint8_t* nibbles, uint64_t entries, uint64_t known, Next next
 }
 
 } // namespace
+
+bool waitWhilePaused(const TableBuildControl& c) {
+    while (c.paused && c.paused->load(std::memory_order_relaxed) &&
+           (!c.running || c.running->load(std::memory_order_relaxed)))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return !c.running || c.running->load(std::memory_order_relaxed);
+}
 
 const CornerMoves* cornerMoves() {
     static const std::unique_ptr<CornerMoves> moves = buildCornerMoves();

@@ -117,6 +117,9 @@ struct TableBuildControl {
     void* context = nullptr;
 };
 
+// Waits while paused; false when told to stop.
+bool waitWhilePaused(const TableBuildControl& control);
+
 // How many arrangements of the kind's pieces look like reference, counting up to limit.
 uint64_t countLookAlikes(const PackedCube& reference, TableKind kind, uint64_t limit);
 

@@ -14,7 +14,9 @@ constexpr uint32_t TableHeaderBytes = 40;
 std::string tableFilePath(const std::string& folder, TableKind kind);
 
 // True when the file is there, whole and of this kind and version; table gets its distances.
-bool loadTableFile(const std::string& folder, TableKind kind, DistanceTable* table);
+// Reading waits while control says paused and gives up when it says stop.
+bool loadTableFile(const std::string& folder, TableKind kind, DistanceTable* table,
+                   const TableBuildControl& control);
 
 // Writes through a temporary file in the same folder and a rename, so a reader never sees half
 // a table. False when the folder cannot be made or written.

@@ -126,6 +126,17 @@ void reportTablesNotKept() {
     showMessageBox(App.mainWindow, message, ProgramTitle, MB_ICONINFORMATION | MB_OK);
 }
 
+// Said once a run: without the deep search's tables the search went on more slowly.
+void reportDeepFellBack() {
+    static std::atomic<bool> said{false};
+    if (said.exchange(true)) return;
+    showMessageBox(App.mainWindow,
+                   "The fast search could not get the memory for the tables of its deep search "
+                   "(about 600 MB), and went on without them. Close other programs to search "
+                   "faster.",
+                   ProgramTitle, MB_ICONINFORMATION | MB_OK);
+}
+
 void searchThreadMain(SearchJob* job) {
     if (!job->search.running.load()) return;
     const uint32_t length = runSearch(job);
@@ -135,6 +146,7 @@ void searchThreadMain(SearchJob* job) {
     closeProgressDialog(job);
     reportResult(job, length, elapsed);
     if (job->fast.tablesNotKept.load()) reportTablesNotKept();
+    if (job->fast.deepFellBack.load()) reportDeepFellBack();
     closeProgressDialog(job);
     job->search.currentLength = 0;
 }

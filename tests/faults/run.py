@@ -32,6 +32,13 @@ def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, **kwargs)
 
 
+def apply(patch, *options):
+    """git apply in the scratch tree as in a folder of its own: inside the repository's own tree
+    it would look for the paths from the repository's top and skip them."""
+    env = dict(os.environ, GIT_CEILING_DIRECTORIES=scratch)
+    return run(["git", "apply", *options, patch], cwd=tree, env=env)
+
+
 def first_failure(output):
     for line in output.splitlines():
         if "***Failed" in line or "***Timeout" in line or "***Exception" in line:
@@ -55,7 +62,7 @@ def main():
         patch = os.path.join(slips_dir, name + ".patch")
         with open(patch) as f:
             what = f.readline().lstrip("# ").strip()
-        if run(["git", "apply", patch], cwd=tree).returncode != 0:
+        if apply(patch).returncode != 0:
             print(f"{name}: does not apply")
             missed += 1
             continue
@@ -78,7 +85,7 @@ def main():
                 state = "NOT CAUGHT"
             print(f"{name}: {state} ({what})", flush=True)
         finally:
-            run(["git", "apply", "-R", patch], cwd=tree)
+            apply(patch, "-R")
     print(f"faults: {caught} of {caught + missed} caught, {equivalent} equivalent, "
           f"{time.time() - begin:.0f} s")
     return 0 if missed == 0 else 1
