@@ -32,6 +32,7 @@ FastSearchOptions withKeptTables() {
 struct Answer {
     Codes moves;
     uint64_t nodes = 0;
+    uint64_t tested = 0;
     bool outOfMemory = false;
     bool tablesNotKept = false;
 };
@@ -46,7 +47,7 @@ Answer run(uint32_t (*method)(SearchState*, const PackedCube*, const PackedCube*
     MoveCode result[MaxExecuteMoves + 1];
     const uint32_t length = method(st.get(), &target, &start, result, limit, options, &progress);
     EXPECT_TRUE(length == 0 || result[length] == EndOfMoves);
-    return {Codes(result, result + length), progress.nodes, progress.outOfMemory,
+    return {Codes(result, result + length), progress.nodes, progress.tested, progress.outOfMemory,
             progress.tablesNotKept};
 }
 
@@ -157,30 +158,41 @@ TEST(DeepSearch, AgreesWithTheMeetInTheMiddleFurtherOut) {
     }
 }
 
-// F, R, T, T and F, R, T', T' reach the same cube; the first comes first. Its part is held back
-// until a later part has found the second, which must still lose.
-TEST(DeepSearch, AnEarlierPartWinsOverALaterPartThatMatchedFirst) {
+// F, R, T, T and F, R, T', T' reach the same cube; the first comes first. Held back in turn, so
+// that the later part's match is found first, then last: the earlier part wins both times.
+TEST(DeepSearch, AnEarlierPartWinsWhicheverMatchesFirst) {
     const PackedCube target = afterMoves(SolvedCube, {8, 2, 4, 4});
     const Codes expected = brute(SolvedCube, target, 4);
     ASSERT_EQ((Codes{8, 2, 4, 4}), expected);
     struct Watch {
+        bool laterFirst;
         std::atomic<bool> laterStarted{false};
-        bool laterStartedWhileHeld = false;
-    } watch;
-    FastSearchOptions options = withKeptTables();
-    options.threads = 2;
-    options.context = &watch;
-    options.onPart = [](void* context, const MoveCode* last, uint32_t) {
-        Watch& w = *static_cast<Watch*>(context);
-        if (last[0] == 5 && last[1] == 5) w.laterStarted = true;
-        if (last[0] != 4 || last[1] != 4 || last[2] != 2) return;
-        for (int i = 0; i < 200 && !w.laterStarted; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        w.laterStartedWhileHeld = w.laterStarted;
+        bool overlapped = false;
     };
-    EXPECT_EQ(expected, deep(SolvedCube, target, 6, options));
-    EXPECT_TRUE(watch.laterStartedWhileHeld);
+    for (bool laterFirst : {true, false}) {
+        Watch watch;
+        watch.laterFirst = laterFirst;
+        FastSearchOptions options = withKeptTables();
+        options.threads = 2;
+        options.context = &watch;
+        options.onPart = [](void* context, const MoveCode* last, uint32_t) {
+            Watch& w = *static_cast<Watch*>(context);
+            const auto pause = [](int ms) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            };
+            if (last[0] == 5 && last[1] == 5 && last[2] == 2) {
+                w.laterStarted = true;
+                if (!w.laterFirst) pause(300);
+            } else if (last[0] == 4 && last[1] == 4 && last[2] == 2) {
+                for (int i = 0; i < 200 && !w.laterStarted; ++i)
+                    pause(5);
+                w.overlapped = w.laterStarted;
+                if (w.laterFirst) pause(100);
+            }
+        };
+        EXPECT_EQ(expected, deep(SolvedCube, target, 6, options)) << laterFirst;
+        EXPECT_TRUE(watch.overlapped) << laterFirst;
+    }
 }
 
 // No length is searched for a target that no sequence reaches, whatever the limit.
@@ -189,7 +201,9 @@ TEST(DeepSearch, AnUnreachableTargetEndsAtOnce) {
         const Answer deepAnswer = run(findSequenceDeep, SolvedCube, impossible, MaxExecuteMoves);
         EXPECT_TRUE(deepAnswer.moves.empty());
         EXPECT_EQ(0u, deepAnswer.nodes);
-        EXPECT_TRUE(run(findSequenceExact, SolvedCube, impossible, MaxExecuteMoves).moves.empty());
+        const Answer exact = run(findSequenceExact, SolvedCube, impossible, MaxExecuteMoves);
+        EXPECT_TRUE(exact.moves.empty());
+        EXPECT_EQ(0u, exact.tested + exact.nodes);
     }
 }
 
