@@ -1,5 +1,6 @@
 #include "deepSearch.h"
 #include "tableFile.h"
+#include "workers.h"
 
 #include <chrono>
 #include <cstring>
@@ -312,28 +313,9 @@ void walkPart(Walk& w, uint32_t part, uint64_t& nodes) {
     }
 }
 
-// The leading suffix moves of each part, last move first, in the brute force's order.
 void makeParts(Walk& w) {
     w.partDigits = w.length < PartDigits ? w.length : PartDigits;
-    w.parts.clear();
-    MoveCode digits[PartDigits + 2] = {EndOfMoves, EndOfMoves};
-    uint32_t k = 0;
-    digits[2] = 0;
-    for (;;) {
-        if (digits[k + 2] < MoveCodeCount && mayPrecede(digits[k + 2], digits[k + 1], digits[k])) {
-            if (k + 1 == w.partDigits) {
-                w.parts.insert(w.parts.end(), digits + 2, digits + 2 + w.partDigits);
-            } else {
-                digits[++k + 2] = 0;
-                continue;
-            }
-        }
-        while (digits[k + 2] >= MoveCodeCount - 1) {
-            if (k == 0) return;
-            --k;
-        }
-        ++digits[k + 2];
-    }
+    w.parts = leadingMoves(w.partDigits, mayPrecede);
 }
 
 bool walkLength(Walk& w, MoveCode* result) {
@@ -354,20 +336,7 @@ bool walkLength(Walk& w, MoveCode* result) {
         }
         w.progress->nodes += nodes;
     };
-    std::vector<std::thread> extra;
-    for (uint32_t t = 1; t < w.threads; ++t) {
-        try {
-            extra.emplace_back([&w, &work] {
-                if (w.options->onWorkerStart) w.options->onWorkerStart(w.options->context);
-                work();
-            });
-        } catch (...) {
-            break;
-        }
-    }
-    work();
-    for (std::thread& t : extra)
-        t.join();
+    runOnWorkers(w.threads, w.options->onWorkerStart, w.options->context, work);
     if (w.stopped || w.firstHit.load() == UINT32_MAX) return false;
     std::memcpy(result, w.hit, w.length);
     result[w.length] = EndOfMoves;

@@ -1,4 +1,5 @@
 #include "fastSearch.h"
+#include "workers.h"
 
 #include <chrono>
 #include <cstddef>
@@ -182,20 +183,7 @@ template <class Work> void onEveryWorker(const Search& s, uint64_t leaves, Work 
     const FastSearchOptions& options = *s.options;
     // Starting a thread costs more than a small step takes, unless the caller asked for it.
     const uint32_t count = options.threads == 0 && leaves < SharedStepLeaves ? 1 : s.threads;
-    std::vector<std::thread> extra;
-    for (uint32_t w = 1; w < count; ++w) {
-        try {
-            extra.emplace_back([&options, &work] {
-                if (options.onWorkerStart) options.onWorkerStart(options.context);
-                work();
-            });
-        } catch (...) {
-            break;
-        }
-    }
-    work();
-    for (std::thread& t : extra)
-        t.join();
+    runOnWorkers(count, options.onWorkerStart, options.context, work);
 }
 
 // The last move of a prefix or suffix: the cubes after each allowed move, their slots fetched
@@ -367,26 +355,7 @@ void walkTask(Search& s, uint32_t task, Worker& worker) {
 // The valid leading suffix moves of each task, last move first, in the brute force's order.
 void makeTasks(Search& s) {
     s.taskDigits = s.suffixLength < TaskDigits ? s.suffixLength : TaskDigits;
-    s.tasks.clear();
-    MoveCode digits[TaskDigits + 2] = {EndOfMoves, EndOfMoves};
-    // digits[k + 2] is the k-th leading move; the two before stand for the end of the candidate.
-    uint32_t k = 0;
-    digits[2] = 0;
-    for (;;) {
-        if (digits[k + 2] < MoveCodeCount && allowed(digits[k + 2], digits[k + 1], digits[k])) {
-            if (k + 1 == s.taskDigits) {
-                s.tasks.insert(s.tasks.end(), digits + 2, digits + 2 + s.taskDigits);
-            } else {
-                digits[++k + 2] = 0;
-                continue;
-            }
-        }
-        while (digits[k + 2] >= MoveCodeCount - 1) {
-            if (k == 0) return;
-            --k;
-        }
-        ++digits[k + 2];
-    }
+    s.tasks = leadingMoves(s.taskDigits, allowed);
 }
 
 bool walk(Search& s, MoveCode* result) {

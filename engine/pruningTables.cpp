@@ -1,4 +1,5 @@
 #include "pruningTables.h"
+#include "workers.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,36 +8,6 @@
 #include <vector>
 
 namespace {
-
-uint32_t cornerPermRank(const uint8_t* piece) {
-    uint32_t rank = 0;
-    for (uint32_t i = 0; i < CornerCount; ++i) {
-        uint32_t smaller = 0;
-        for (uint32_t j = i + 1; j < CornerCount; ++j)
-            smaller += piece[j] < piece[i];
-        rank = rank * (CornerCount - i) + smaller;
-    }
-    return rank;
-}
-
-void cornerPermFromRank(uint32_t rank, uint8_t* piece) {
-    uint32_t digits[CornerCount];
-    for (uint32_t i = CornerCount; i-- > 0;) {
-        digits[i] = rank % (CornerCount - i);
-        rank /= CornerCount - i;
-    }
-    bool used[CornerCount] = {};
-    for (uint32_t i = 0; i < CornerCount; ++i) {
-        uint8_t p = 0;
-        for (uint32_t k = digits[i];; ++p) {
-            if (used[p]) continue;
-            if (k == 0) break;
-            --k;
-        }
-        used[p] = true;
-        piece[i] = p;
-    }
-}
 
 uint32_t twistRank(const uint8_t* twist) {
     uint32_t rank = 0;
@@ -55,23 +26,24 @@ void twistFromRank(uint32_t rank, uint8_t* twist) {
     twist[CornerCount - 1] = uint8_t((3 - sum % 3) % 3);
 }
 
-// Distinct slots of twelve, as a mixed-radix number.
-uint32_t placeRank(const uint8_t* slot, uint32_t pieces) {
+// Distinct slots out of `slots` (a corner permutation: eight of eight; an edge group's places:
+// a few of twelve), as a mixed-radix number.
+uint32_t placeRank(const uint8_t* slot, uint32_t pieces, uint32_t slots) {
     uint32_t rank = 0;
     for (uint32_t i = 0; i < pieces; ++i) {
         uint32_t below = slot[i];
         for (uint32_t j = 0; j < i; ++j)
             below -= slot[j] < slot[i];
-        rank = rank * (EdgeCount - i) + below;
+        rank = rank * (slots - i) + below;
     }
     return rank;
 }
 
-void placeFromRank(uint32_t rank, uint32_t pieces, uint8_t* slot) {
-    uint32_t digits[MaxGroupPieces];
+void placeFromRank(uint32_t rank, uint32_t pieces, uint32_t slots, uint8_t* slot) {
+    uint32_t digits[EdgeCount];
     for (uint32_t i = pieces; i-- > 0;) {
-        digits[i] = rank % (EdgeCount - i);
-        rank /= EdgeCount - i;
+        digits[i] = rank % (slots - i);
+        rank /= slots - i;
     }
     bool used[EdgeCount] = {};
     for (uint32_t i = 0; i < pieces; ++i) {
@@ -84,6 +56,10 @@ void placeFromRank(uint32_t rank, uint32_t pieces, uint8_t* slot) {
         used[s] = true;
         slot[i] = s;
     }
+}
+
+uint32_t cornerPermRank(const uint8_t* piece) {
+    return placeRank(piece, CornerCount, CornerCount);
 }
 
 constexpr uint32_t EdgePlaceBits = 22;
@@ -99,15 +75,15 @@ std::unique_ptr<uint32_t[]> edgePlaceMoves(uint32_t pieces) {
     const CubieModel& model = cubieModel();
     for (uint32_t r = 0; r < places; ++r) {
         uint8_t slot[MaxGroupPieces], next[MaxGroupPieces];
-        placeFromRank(r, pieces, slot);
+        placeFromRank(r, pieces, EdgeCount, slot);
         for (MoveCode m = 0; m < MoveCodeCount; ++m) {
             uint32_t flipped = 0;
             for (uint32_t i = 0; i < pieces; ++i) {
                 next[i] = model.edgeTo[m][slot[i]];
                 flipped |= uint32_t(model.edgeFlip[m][slot[i]]) << i;
             }
-            moves[uint64_t(r) * MoveCodeCount + m] = placeRank(next, pieces) | flipped
-                                                                                   << EdgePlaceBits;
+            moves[uint64_t(r) * MoveCodeCount + m] =
+                placeRank(next, pieces, EdgeCount) | flipped << EdgePlaceBits;
         }
     }
     return moves;
@@ -119,7 +95,7 @@ std::unique_ptr<CornerMoves> buildCornerMoves() {
     const CubieModel& model = cubieModel();
     for (uint32_t r = 0; r < CornerPermCount; ++r) {
         uint8_t piece[CornerCount], next[CornerCount];
-        cornerPermFromRank(r, piece);
+        placeFromRank(r, CornerCount, CornerCount, piece);
         for (MoveCode m = 0; m < MoveCodeCount; ++m) {
             for (uint32_t s = 0; s < CornerCount; ++s)
                 next[model.cornerTo[m][s]] = piece[s];
@@ -183,7 +159,7 @@ struct LookAlikes {
         const CubieModel& model = cubieModel();
         const EdgeGroup& group = TableEdges[kind];
         if (i == group.pieces) {
-            found(uint64_t(placeRank(slot, group.pieces)) << group.pieces | flips);
+            found(uint64_t(placeRank(slot, group.pieces, EdgeCount)) << group.pieces | flips);
             return;
         }
         const uint32_t p = group.members[i];
@@ -272,20 +248,7 @@ bool fillDistances(uint8_t* nibbles, uint64_t entries, uint64_t known, Next next
             }
             added += mine;
         };
-        std::vector<std::thread> extra;
-        for (uint32_t t = 1; t < control.threads; ++t) {
-            try {
-                extra.emplace_back([&control, &work] {
-                    if (control.onWorkerStart) control.onWorkerStart(control.context);
-                    work();
-                });
-            } catch (...) {
-                break;
-            }
-        }
-        work();
-        for (std::thread& t : extra)
-            t.join();
+        runOnWorkers(control.threads, control.onWorkerStart, control.context, work);
         if (stopped) return false;
         known += added;
         if (added == 0) break;
