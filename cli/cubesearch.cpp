@@ -87,9 +87,12 @@ struct Options {
 // candidates; and whether Ctrl+C came at all.
 std::atomic<SearchState*> Running{nullptr};
 std::atomic<bool> Interrupted{false};
+// A second Ctrl+C can come while the first one's search is winding down: "stopped" is said
+// once, by whichever comes first.
+std::atomic<bool> StopSaid{false};
 
 int stopped() {
-    std::fputs("cubesearch: stopped\n", stderr);
+    if (!StopSaid.exchange(true)) std::fputs("cubesearch: stopped\n", stderr);
     return Stopped;
 }
 
@@ -103,7 +106,9 @@ void interrupt() {
         return;
     }
     static const char text[] = "cubesearch: stopped\n";
-    [[maybe_unused]] const auto written = write(2, text, sizeof text - 1);
+    if (!StopSaid.exchange(true)) {
+        [[maybe_unused]] const auto written = write(2, text, sizeof text - 1);
+    }
     std::_Exit(Stopped);
 }
 
