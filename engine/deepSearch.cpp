@@ -328,7 +328,8 @@ bool walkLength(Walk& w, MoveCode* result) {
     auto work = [&w, parts] {
         uint64_t nodes = 0;
         for (uint32_t p; !w.stopped && (p = w.nextPart.fetch_add(1)) < parts;) {
-            if (p > w.firstHit.load()) break;
+            // Many parts end before their first look at the flags: each looks once at its start.
+            if (p > w.firstHit.load() || !keepGoing(w)) break;
             if (w.options->onPart)
                 w.options->onPart(w.options->context, &w.parts[p * w.partDigits], w.partDigits);
             walkPart(w, p, nodes);
