@@ -19,16 +19,6 @@
 // or three equal moves would leave a shorter answer.)
 namespace {
 
-using Turn = void (*)(PackedCube*, MoveCode);
-
-void turnGeneric(PackedCube* cube, MoveCode move) {
-    moveRoutines[move](cube);
-}
-
-void turnSse2(PackedCube* cube, MoveCode move) {
-    applyMovesSse2(cube, 1, &move);
-}
-
 // Moves that may come before next (and far, beyond it) in a walk of the shortest answers.
 bool mayPrecede(MoveCode move, MoveCode next, MoveCode far) {
     if ((move ^ next) == 1 || (move == next && move == far)) return false;
@@ -80,17 +70,11 @@ void chooseTables(const PackedCube& start, Tables* tables) {
             tables->kind[tables->count++] = kind;
 }
 
-uint32_t workerCount(const FastSearchOptions& options) {
-    const uint32_t threads =
-        options.threads ? options.threads : std::thread::hardware_concurrency();
-    return threads ? threads : 1;
-}
-
 // False when stopped or out of memory (progress says which).
 bool getTables(SearchState* st, const PackedCube& start, const FastSearchOptions& options,
                FastSearchProgress* progress, Tables* tables) {
     TableBuildControl control;
-    control.threads = workerCount(options);
+    control.threads = workerCount(options.threads);
     control.running = &st->running;
     control.paused = &progress->paused;
     control.done = &progress->done;
@@ -199,7 +183,7 @@ struct Walk {
     uint32_t edgeTables = 0;
     const DistanceTable* edges[TableKinds];
     EdgeGroup groups[TableKinds];
-    Turn turn;
+    bool useSse2 = true;
     uint32_t length = 0;
     Node root;
     std::vector<MoveCode> parts;
@@ -240,8 +224,10 @@ bool keepGoing(Walk& w) {
 
 bool matches(const Walk& w, const MoveCode* moves) {
     PackedCube cube = w.st->start;
-    for (uint32_t i = 0; i < w.length; ++i)
-        w.turn(&cube, moves[i]);
+    if (w.useSse2)
+        applyMovesSse2(&cube, w.length, moves);
+    else
+        applyMoves(&cube, moves, w.length);
     return std::memcmp(&cube, &w.st->target, sizeof cube) == 0;
 }
 
@@ -371,8 +357,8 @@ uint32_t deepFrom(SearchState* st, const PackedCube& target, const PackedCube& s
         w.edges[g] = tables.table[1 + g].get();
         w.groups[g] = TableEdges[tables.kind[1 + g]];
     }
-    w.turn = options.useSse2 ? turnSse2 : turnGeneric;
-    w.threads = workerCount(options);
+    w.useSse2 = options.useSse2;
+    w.threads = workerCount(options.threads);
     st->start = start;
     st->target = target;
     for (uint32_t L = first; L <= maxMoves; ++L) {

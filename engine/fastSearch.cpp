@@ -415,9 +415,7 @@ uint32_t findSequenceFast(SearchState* st, const PackedCube* target, const Packe
     s.options = &options;
     s.progress = progress;
     s.turn = options.useSse2 ? turnSse2 : turnGeneric;
-    // Asked once: under Wine each answer costs a round trip to the server.
-    s.threads = options.threads ? options.threads : std::thread::hardware_concurrency();
-    if (s.threads == 0) s.threads = 1;
+    s.threads = workerCount(options.threads);
     uint32_t length = 0;
     for (uint32_t L = shortest + 1; L <= maxMoves; ++L) {
         st->currentLength = L;

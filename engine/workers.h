@@ -6,6 +6,13 @@
 #include <thread>
 #include <vector>
 
+// The threads asked for, or one per core when 0 (asked once: under Wine each answer costs a
+// round trip to the server).
+inline uint32_t workerCount(uint32_t requested) {
+    const uint32_t threads = requested ? requested : std::thread::hardware_concurrency();
+    return threads ? threads : 1;
+}
+
 // Runs work() on count threads, the calling one included, and returns when all are done. Each
 // extra thread first runs onStart(context); a thread that cannot be started only makes it slower.
 template <class Work>
