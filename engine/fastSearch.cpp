@@ -332,6 +332,8 @@ WalkOutcome walkFrom(Search& s, uint32_t task, MoveCode* moves, PackedCube* cube
 }
 
 void walkTask(Search& s, uint32_t task, Worker& worker) {
+    if (s.options->onPart)
+        s.options->onPart(s.options->context, &s.tasks[task * s.taskDigits], s.taskDigits);
     MoveCode moves[MaxExecuteMoves + 2];
     alignas(16) PackedCube cubes[MaxExecuteMoves + 1];
     const uint32_t L = s.length;

@@ -22,8 +22,8 @@ struct FastSearchOptions {
     void* context = nullptr;
     // Where the deep search keeps the tables every source shares; empty: in memory only.
     std::string tableFolder;
-    // Runs before each ordered part of the deep search's walk, on the thread that takes it,
-    // with the part's leading suffix moves, last move first.
+    // Runs before each ordered part of either exact search's walk, on the thread that takes
+    // it, with the part's leading suffix moves, last move first.
     void (*onPart)(void* context, const MoveCode* lastMoves, uint32_t count) = nullptr;
 };
 

@@ -82,6 +82,7 @@ with tempfile.TemporaryDirectory() as folder:
     for args, message in [
         (("--max-moves", "877", "assembled", "assembled"), "--max-moves: '877'"),
         (("--max-moves", " 5", "assembled", "assembled"), "--max-moves: ' 5'"),
+        (("--threads", "2x", "assembled", "assembled"), "--threads: '2x'"),
         (("--memory", " -18446744073709551612", "assembled", "assembled"),
          "--memory: ' -18446744073709551612'"),
         (("assembled", "seq:" + "R,T," * 438 + 'F"'), "TO: more than 876 moves"),
@@ -97,7 +98,9 @@ with tempfile.TemporaryDirectory() as folder:
     code, out, err = run("--batch", stdin="assembled seq:F,R\nassembled\n")
     expect("batch with a bad line", (code, out, err),
            (2, "F,R\n", "cubesearch: line 2: expected FROM TO\n"))
-    expect("not found", run("--max-moves", "3", "assembled", "seq:R,T,F,L")[:2], (1, "not found\n"))
+    # Nothing found on one line is the batch's status, whatever the lines after it find.
+    expect("not found, then found", run("--batch", "--max-moves", "3", stdin="assembled seq:R,T,F,L"
+                                        "\nassembled seq:F,R\n"), (1, "not found\nF,R\n", ""))
 
 def interrupted(lines, pause, count):
     """Ctrl+C count times, 10 ms apart, pause seconds after the first answer of a batch."""
@@ -125,11 +128,13 @@ def interrupted(lines, pause, count):
 
 
 # Ctrl+C while the batch waits for its next line ends it at once, and a second one cannot
-# end it otherwise; two in quick succession during a search end it the same way.
+# end it otherwise; one during a search, or two in quick succession, end it the same way, with
+# neither an answer nor "not found" for the search it stopped.
 stop = (130, "F,R\n", "cubesearch: stopped\n")
 expect("Ctrl+C between searches", interrupted("assembled seq:F,R\n", 0.2, 2), stop)
-expect("Ctrl+C twice in a search", interrupted(
-    "assembled seq:F,R\nassembled seq:R',L,U',F',T',R,U',R',F,R,L,B,R,L,L\n", 0.5, 2), stop)
+for count in [1, 2]:
+    expect(f"Ctrl+C {count} in a search", interrupted(
+        "assembled seq:F,R\nassembled seq:R',L,U',F',T',R,U',R',F,R,L,B,R,L,L\n", 0.5, count), stop)
 
 # The 32-bit tool cannot address the eight-move table, whatever the cap: it answers with a
 # smaller table, saying so, or ends for want of memory, and never with an exception. Its answer

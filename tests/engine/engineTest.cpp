@@ -141,6 +141,8 @@ TEST(MoveText, ParsesAndFormats) {
         {"L'\"", {1}, "L'"},
         {"l,R", {}, ""},
         {"L,R,1,T", {0, 2}, "L,R"},
+        {"L\tR", {0}, "L"},
+        {"L;R.T", {0}, "L"},
         {"L,L,L", {0, 0, 0}, "L\",L"},
         {"L\",L\"", {0, 0, 0, 0}, "L\",L\""},
         {"L,L'", {0, 1}, "L,L'"},
@@ -207,11 +209,17 @@ TEST(SequenceStore, BlocksFollowTheGrowthPolicy) {
 // The shortest answer, never in 0 moves, the first among equals (F,F before F',F'), in limits.
 TEST(FindSequence, FindsTheFirstShortestSequenceWithinTheLimit) {
     const std::tuple<Codes, uint32_t, Codes> cases[] = {
-        {{}, 5, {3, 1, 2, 0}},     {{0}, 5, {0}},
-        {{8, 8}, 5, {8, 8}},       {{8, 2, 4, 0}, 5, {8, 2, 4, 0}},
-        {{8, 2}, 0, {}},           {{8, 2}, 1, {}},
-        {{8, 2}, 2, {8, 2}},       {{8, 2, 4}, 2, {}},
+        {{}, 5, {3, 1, 2, 0}},
+        {{0}, 5, {0}},
+        {{8, 8}, 5, {8, 8}},
+        {{8, 2, 4, 0}, 5, {8, 2, 4, 0}},
+        {{8, 2}, 0, {}},
+        {{8, 2}, 1, {}},
+        {{8, 2}, 2, {8, 2}},
+        {{8, 2, 4}, 2, {}},
         {{8, 2, 4}, 3, {8, 2, 4}},
+        // Long enough for every step of the kernels' unrolled loops, and found early in its length.
+        {{8, 6, 10, 4, 2, 4, 2, 0}, 8, {8, 6, 10, 4, 2, 4, 2, 0}},
     };
     for (bool sse2 : {false, true}) {
         for (const auto& [scramble, maxMoves, found] : cases) {

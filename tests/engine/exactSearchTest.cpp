@@ -13,8 +13,23 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
+#include <unordered_map>
+
+// Tables larger than this are refused, as when memory runs short.
+static size_t tableBytesGiven = SIZE_MAX;
+
+// The fast search's table is the only array it asks for without throwing.
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    if (size > tableBytesGiven) return nullptr;
+    try {
+        return ::operator new[](size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 
 namespace {
 
@@ -56,6 +71,13 @@ Codes deep(const PackedCube& start, const PackedCube& target, uint32_t limit,
     return run(findSequenceDeep, start, target, limit, options).moves;
 }
 
+Codes fast(const PackedCube& start, const PackedCube& target, uint32_t limit,
+           const FastSearchOptions& options = {}) {
+    const Answer answer = run(findSequenceFast, start, target, limit, options);
+    EXPECT_FALSE(answer.outOfMemory);
+    return answer.moves;
+}
+
 Codes brute(const PackedCube& start, const PackedCube& target, uint32_t limit) {
     auto st = std::make_unique<SearchState>();
     st->running = true;
@@ -68,10 +90,126 @@ int casesFromEnvironment(const char* name, int otherwise) {
     return value ? std::atoi(value) : otherwise;
 }
 
+bool valid(const Codes& m) {
+    for (size_t i = 0; i + 1 < m.size(); ++i)
+        if ((m[i] ^ m[i + 1]) == 1 || (i + 2 < m.size() && m[i] == m[i + 1] && m[i] == m[i + 2]))
+            return false;
+    return true;
+}
+
+void eachValid(Codes& m, size_t at, const std::function<void(const Codes&)>& visit) {
+    if (at == m.size()) return visit(m);
+    for (MoveCode c = 0; c < MoveCodeCount; ++c) {
+        m[at] = c;
+        if (valid(Codes(m.begin(), m.begin() + at + 1))) eachValid(m, at + 1, visit);
+    }
+}
+
+std::string key(const PackedCube& c) {
+    return std::string(reinterpret_cast<const char*>(c.bytes), 48);
+}
+
+// A check of another design: every prefix of half the length kept (no merging of equal states),
+// every suffix joined with every prefix that meets it, joins checked against the rules and the
+// least candidate chosen by comparing last moves first. Lengths 3 and up.
+Codes slowFirstMatch(const PackedCube& start, const PackedCube& target, size_t length) {
+    std::unordered_multimap<std::string, Codes> prefixes;
+    Codes p(length / 2), s(length - length / 2), best;
+    eachValid(p, 0, [&](const Codes& m) { prefixes.emplace(key(afterMoves(start, m)), m); });
+    eachValid(s, 0, [&](const Codes& suffix) {
+        PackedCube back = target;
+        for (size_t i = suffix.size(); i-- > 0;)
+            moveRoutines[suffix[i] ^ 1](&back);
+        auto range = prefixes.equal_range(key(back));
+        for (auto it = range.first; it != range.second; ++it) {
+            Codes joined = it->second;
+            joined.insert(joined.end(), suffix.begin(), suffix.end());
+            if (valid(joined) &&
+                (best.empty() || std::lexicographical_compare(joined.rbegin(), joined.rend(),
+                                                              best.rbegin(), best.rend())))
+                best = joined;
+        }
+    });
+    return best;
+}
+
 PackedCube flippedEdge() {
     PackedCube c = SolvedCube;
     std::swap(c.bytes[squareIndex("T5")], c.bytes[squareIndex("F1")]);
     return c;
+}
+
+// Sources and targets as a user could make them: scrambles, cubes painted with few colours
+// (many sequences reach the same colouring), partly painted cubes, unreachable targets.
+TEST(FastSearch, ReturnsExactlyWhatTheBruteForceReturns) {
+    std::mt19937 rng(7);
+    for (int n = 0; n < casesFromEnvironment("CUBE_FAST_CASES", 160); ++n) {
+        PackedCube start = afterMoves(SolvedCube, randomMoves(rng, rng() % 20));
+        const int colours = n % 4 == 0 ? 6 : 1 + int(rng() % 7);
+        if (n % 2) {
+            for (uint8_t& b : start.bytes)
+                b = uint8_t(rng() % colours);
+        }
+        const size_t scramble = n % 40 == 0 ? 7 : rng() % 7;
+        PackedCube target = afterMoves(start, randomMoves(rng, scramble));
+        if (n % 5 == 0) std::swap(target.bytes[rng() % 48], target.bytes[rng() % 48]);
+        const uint32_t limit = uint32_t(n % 5 == 0 ? 5 : scramble + rng() % 2);
+        FastSearchOptions options;
+        options.useSse2 = n % 3 != 0;
+        options.threads = n % 3 == 2 ? 8 : 1 + n % 2;
+        SCOPED_TRACE("case " + std::to_string(n));
+        ASSERT_EQ(brute(start, target, limit), fast(start, target, limit, options));
+    }
+    // Nothing to do: the brute force's own answer, a sequence that changes nothing.
+    ASSERT_EQ(brute(SolvedCube, SolvedCube, 9), fast(SolvedCube, SolvedCube, 9));
+}
+
+TEST(FastSearch, LongerTargetsAgreeWithAnotherDesign) {
+    std::mt19937 rng(11);
+    for (int n = 0; n < casesFromEnvironment("CUBE_SLOW_CASES", 4); ++n) {
+        const size_t length = 8 + n % 3;
+        PackedCube start = SolvedCube;
+        if (n % 4 == 1)
+            for (uint8_t& b : start.bytes)
+                b = uint8_t(rng() % 3);
+        const PackedCube target = afterMoves(start, randomMoves(rng, length));
+        FastSearchOptions options;
+        options.threads = 3;
+        const Codes answer = fast(start, target, uint32_t(length), options);
+        for (size_t shorter = 3; shorter < answer.size(); ++shorter)
+            ASSERT_TRUE(slowFirstMatch(start, target, shorter).empty()) << shorter;
+        ASSERT_FALSE(answer.empty());
+        EXPECT_EQ(slowFirstMatch(start, target, answer.size()), answer);
+    }
+}
+
+// The default cap holds seven moves' table and no more; a cap below the smallest table is
+// reported as a lack of memory. A table refused gives way to the deepest one that can be had,
+// and the search goes on to the same answer, telling how deep a table it wanted.
+TEST(FastSearch, TheCapBoundsTheTable) {
+    EXPECT_LE(tableBytesFor(7), uint64_t(DefaultTableMiB) << 20);
+    EXPECT_GT(tableBytesFor(8), uint64_t(DefaultTableMiB) << 20);
+    auto st = std::make_unique<SearchState>();
+    st->running = true;
+    FastSearchOptions options;
+    options.tableBytesCap = tableBytesFor(1) - 1;
+    FastSearchProgress progress;
+    MoveCode result[MaxExecuteMoves + 1];
+    const PackedCube target = afterMoves(SolvedCube, {0, 4, 8});
+    EXPECT_EQ(0u, findSequenceFast(st.get(), &target, &SolvedCube, result, 5, options, &progress));
+    EXPECT_TRUE(progress.outOfMemory);
+
+    const Codes scramble = {7, 9, 0, 4, 0, 11, 0}; // U',F',L,T,L,B',L, its own answer
+    const PackedCube far = afterMoves(SolvedCube, scramble);
+    options.tableBytesCap = UINT64_MAX;
+    tableBytesGiven = size_t(tableBytesFor(2));
+    const uint32_t length =
+        findSequenceFast(st.get(), &far, &SolvedCube, result, 7, options, &progress);
+    tableBytesGiven = SIZE_MAX;
+    EXPECT_EQ(scramble, Codes(result, result + length));
+    EXPECT_FALSE(progress.outOfMemory);
+    EXPECT_EQ(3u, progress.refusedDepth);
+    EXPECT_EQ(2u, progress.tableDepth);
 }
 
 // Pieces and squares are two views of one cube: every move agrees on both, a state reached by
@@ -159,83 +297,98 @@ TEST(DeepSearch, AgreesWithTheMeetInTheMiddleFurtherOut) {
     }
 }
 
+using Method = uint32_t (*)(SearchState*, const PackedCube*, const PackedCube*, MoveCode*, uint32_t,
+                            const FastSearchOptions&, FastSearchProgress*);
+
 // F, R, T, T and F, R, T', T' reach the same cube; the first comes first. Held back in turn, so
-// that the later part's match is found first, then last: the earlier part wins both times.
-TEST(DeepSearch, AnEarlierPartWinsWhicheverMatchesFirst) {
+// that the later part's match is found first, then last: the earlier part wins both times, in
+// either exact search.
+TEST(ExactSearch, AnEarlierPartWinsWhicheverMatchesFirst) {
     const PackedCube target = afterMoves(SolvedCube, {8, 2, 4, 4});
     const Codes expected = brute(SolvedCube, target, 4);
     ASSERT_EQ((Codes{8, 2, 4, 4}), expected);
     struct Watch {
+        SearchState st;
+        FastSearchProgress progress;
         bool laterFirst;
         std::atomic<bool> laterStarted{false};
         bool overlapped = false;
     };
-    for (bool laterFirst : {true, false}) {
-        Watch watch;
-        watch.laterFirst = laterFirst;
-        FastSearchOptions options = withKeptTables();
-        options.threads = 2;
-        options.context = &watch;
-        options.onPart = [](void* context, const MoveCode* last, uint32_t) {
-            Watch& w = *static_cast<Watch*>(context);
-            const auto pause = [](int ms) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    for (Method method : {findSequenceFast, findSequenceDeep}) {
+        for (bool laterFirst : {true, false}) {
+            auto watch = std::make_unique<Watch>();
+            watch->st.running = true;
+            watch->laterFirst = laterFirst;
+            FastSearchOptions options = withKeptTables();
+            options.threads = 2;
+            options.context = watch.get();
+            // The parts of the last length only: T, T then R, or T', T' then R.
+            options.onPart = [](void* context, const MoveCode* last, uint32_t count) {
+                Watch& w = *static_cast<Watch*>(context);
+                const auto pause = [](int ms) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                };
+                if (w.st.currentLength.load() != 4 || (count > 2 && last[2] != 2)) return;
+                if (last[0] == 5 && last[1] == 5) {
+                    w.laterStarted = true;
+                    if (!w.laterFirst) pause(300);
+                } else if (last[0] == 4 && last[1] == 4) {
+                    for (int i = 0; i < 200 && !w.laterStarted; ++i)
+                        pause(5);
+                    w.overlapped = w.laterStarted;
+                    if (w.laterFirst) pause(100);
+                }
             };
-            if (last[0] == 5 && last[1] == 5 && last[2] == 2) {
-                w.laterStarted = true;
-                if (!w.laterFirst) pause(300);
-            } else if (last[0] == 4 && last[1] == 4 && last[2] == 2) {
-                for (int i = 0; i < 200 && !w.laterStarted; ++i)
-                    pause(5);
-                w.overlapped = w.laterStarted;
-                if (w.laterFirst) pause(100);
-            }
-        };
-        EXPECT_EQ(expected, deep(SolvedCube, target, 6, options)) << laterFirst;
-        EXPECT_TRUE(watch.overlapped) << laterFirst;
+            MoveCode result[MaxExecuteMoves + 1];
+            const uint32_t length =
+                method(&watch->st, &target, &SolvedCube, result, 6, options, &watch->progress);
+            EXPECT_EQ(expected, Codes(result, result + length)) << laterFirst;
+            EXPECT_TRUE(watch->overlapped) << laterFirst;
+        }
     }
 }
 
-// No length is searched for a target that no sequence reaches, whatever the limit.
-TEST(DeepSearch, AnUnreachableTargetEndsAtOnce) {
-    for (const PackedCube& impossible : {flippedEdge(), twistedCorner()}) {
-        const Answer deepAnswer = run(findSequenceDeep, SolvedCube, impossible, MaxExecuteMoves);
-        EXPECT_TRUE(deepAnswer.moves.empty());
-        EXPECT_EQ(0u, deepAnswer.nodes);
-        const Answer exact = run(findSequenceExact, SolvedCube, impossible, MaxExecuteMoves);
-        EXPECT_TRUE(exact.moves.empty());
-        EXPECT_EQ(0u, exact.tested + exact.nodes);
-    }
-}
-
-// Pause holds every worker; clearing running ends the search with nothing found.
-TEST(DeepSearch, PauseHoldsAndStopEnds) {
-    auto st = std::make_unique<SearchState>();
-    st->running = true;
-    FastSearchProgress progress;
-    MoveCode result[MaxExecuteMoves + 1];
+// Pause holds every worker; clearing running, as Abort does, ends the whole search with nothing
+// found: no worker takes another part, and no longer length is tried.
+TEST(ExactSearch, PauseHoldsAndStopEndsEveryWorker) {
     const PackedCube target =
         afterMoves(SolvedCube, {8, 2, 4, 6, 0, 10, 3, 9, 5, 1, 7, 11, 8, 3, 4, 10, 6, 0, 2, 9});
-    FastSearchOptions options = withKeptTables();
-    options.threads = 2;
-    uint32_t length = 1;
-    std::thread search([&] {
-        length = findSequenceDeep(st.get(), &target, &SolvedCube, result, MaxExecuteMoves, options,
-                                  &progress);
-    });
-    while (progress.nodes.load() == 0 && st->currentLength.load() < 14)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    progress.paused = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const uint32_t doneWhenHeld = progress.done.load();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(doneWhenHeld, progress.done.load());
-    progress.paused = false;
-    st->running = false;
-    const auto stopped = std::chrono::steady_clock::now();
-    search.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(1));
-    EXPECT_EQ(0u, length);
+    for (Method method : {findSequenceFast, findSequenceDeep}) {
+        struct Watch {
+            SearchState st;
+            FastSearchProgress progress;
+            std::atomic<int> partsAfterStop{-1};
+        };
+        auto w = std::make_unique<Watch>();
+        w->st.running = true;
+        MoveCode result[MaxExecuteMoves + 1];
+        FastSearchOptions options = withKeptTables();
+        options.threads = 2;
+        options.context = w.get();
+        options.onPart = [](void* context, const MoveCode*, uint32_t) {
+            Watch& w = *static_cast<Watch*>(context);
+            if (!w.st.running.load()) ++w.partsAfterStop;
+        };
+        uint32_t length = 1;
+        std::thread search([&] {
+            length = method(&w->st, &target, &SolvedCube, result, 16, options, &w->progress);
+        });
+        while (w->st.currentLength.load() < 9)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        w->progress.paused = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const uint32_t doneWhenHeld = w->progress.done.load();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(doneWhenHeld, w->progress.done.load());
+        w->partsAfterStop = 0;
+        w->st.running = false;
+        w->progress.paused = false;
+        const auto stopped = std::chrono::steady_clock::now();
+        search.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(1));
+        EXPECT_EQ(0u, length);
+        EXPECT_LT(w->partsAfterStop.load(), 200);
+    }
 }
 
 // A table of distances is exact when the start reads 0 and every other entry has neighbours
