@@ -26,10 +26,18 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     EXPECT_EQ("Morvane's Cube Emulator - six.csq", windowText(window));
     command(IDM_CLEAR_SEQUENCE);
     setCommentText(&SequenceComment, "", 1);
+    setCommentText(&CubeComment, "zz", 3);
     command(IDM_LOAD_SEQUENCE);
     EXPECT_EQ("F,R,B,L,T,U", field());
     EXPECT_STREQ("abc", SequenceComment.text);
+    EXPECT_STREQ("zz", CubeComment.text);
     EXPECT_EQ("Morvane's Cube Emulator - six.csq", windowText(window));
+    // A comment that fills its block without a NUL loses its last byte.
+    Bytes full = fileBytes(pathOf("six.csq"));
+    std::memcpy(&full.at(48), "abcdefgh", 8);
+    writeFileBytes(pathOf("six.csq"), full);
+    command(IDM_LOAD_SEQUENCE);
+    EXPECT_STREQ("abcdefg", SequenceComment.text);
     std::vector<Bytes> bad(3, fileBytes(pathOf("six.csq")));
     bad[0][4] += 1;  // the size
     bad[1][32] = 12; // a move code
@@ -168,7 +176,7 @@ TEST_F(ProgramWindow, SavesReplaceFilesSafelyAtAnyPathLength) {
     RemoveDirectoryA(deep.c_str());
 }
 
-// Only the source cube carries colours and comment.
+// Only the source cube carries colours and comment, and only a load into it replaces them.
 TEST_F(ProgramWindow, CubeFilesSaveAndLoad) {
     const PackedCube state = afterMoves(SolvedCube, {4, 9});
     setViewState(App.sourceView, state);
@@ -178,12 +186,17 @@ TEST_F(ProgramWindow, CubeFilesSaveAndLoad) {
     nextChosenFile = pathOf("start.csf");
     command(IDM_SOURCE_SAVE);
     EXPECT_EQ("Source Cube - start.csf", windowText(GetDlgItem(window, IDC_SOURCE_GROUP)));
+    setCommentText(&CubeComment, "zz", 3);
     command(IDM_DEST_LOAD);
     EXPECT_TRUE(sameCube(state, viewState(App.destinationView)));
     EXPECT_EQ(DefaultSideColors[0], viewOf(App.destinationView)->sideColors[0]);
+    EXPECT_STREQ("zz", CubeComment.text);
     command(IDM_SOURCE_ASSEMBLE);
     setDefaultColors();
-    setCommentText(&CubeComment, "", 1);
+    // Without its NUL the comment keeps one byte less than its block.
+    Bytes bytes = fileBytes(pathOf("start.csf"));
+    bytes.at(107) = 'd';
+    writeFileBytes(pathOf("start.csf"), bytes);
     command(IDM_SOURCE_LOAD);
     EXPECT_TRUE(sameCube(state, viewState(App.sourceView)));
     EXPECT_EQ(0, std::memcmp(colors, SideColors.colors, sizeof colors));

@@ -14,7 +14,7 @@ Bytes bytesOf(const AppSettings& s) {
 
 } // namespace
 
-// A value of the wrong type or size changes nothing; one out of range is brought into range,
+// A value of the wrong type or size changes nothing; one past a limit is brought into range,
 // so a hand-edited registry never reads past the priority table nor lifts the move limit.
 TEST(StoredSettings, OddValuesAreRefusedOrBounded) {
     const std::string key =
@@ -23,7 +23,10 @@ TEST(StoredSettings, OddValuesAreRefusedOrBounded) {
         {REG_NONE, {}, {876, 4, 0, 0}},
         {REG_BINARY, Bytes(12, 1), {876, 4, 0, 0}},
         {REG_SZ, bytesOf({1, 1, 1, 0}), {876, 4, 0, 0}},
-        {REG_BINARY, bytesOf({5000, 9, 1, 0}), {876, 4, 1, 0}}};
+        {REG_BINARY, Bytes(14, 1), {876, 4, 0, 0}},
+        {REG_BINARY, bytesOf({5000, 9, 1, 0}), {876, 4, 1, 0}},
+        {REG_BINARY, bytesOf({876, 3, 2, 1}), {876, 3, 2, 1}},
+        {REG_BINARY, bytesOf({877, 5, 2, 1}), {876, 4, 2, 1}}};
     for (const auto& [type, bytes, read] : cases) {
         RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
         RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Settings", type, bytes.data(),

@@ -1,18 +1,23 @@
 #!/usr/bin/env python3
 """Injects each slip of tests/faults/slips/ in turn into a scratch copy of the tree, builds it
-incrementally and runs the native suite against it, stopping at the first failure: a slip is
-caught when a test fails. Says which test caught each, and how many were caught.
+incrementally and runs the suite against it, stopping at the first failure: a slip is caught
+when a test fails. The native suite goes first; what it misses (the window code is not in the
+native build) goes on to each Windows build this host can run, under Wine. Says which test
+caught each, and how many were caught.
 
 A slip's first line says what it breaks; "# equivalent: why" marks one that changes no
 behaviour, which does not count against the suite.
 
 usage: tests/faults/run.py [SLIP-NAME ...]"""
-import filecmp, os, shutil, subprocess, sys, time
+import filecmp, os, shutil, subprocess, sys, tempfile, time
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 slips_dir = os.path.join(root, "tests", "faults", "slips")
 scratch = os.path.join(root, "build", "faults")
-tree, build = os.path.join(scratch, "tree"), os.path.join(scratch, "native")
+tree = os.path.join(scratch, "tree")
+# What the Windows suites need; the rest of a Windows build (benchmarks, fuzzers) is not built.
+WINDOWS_TARGETS = ["appTests", "MorvaneCubeEmulator", "e2eWindowList", "engineTests",
+                   "fileFormatTests", "cubesearch"]
 
 
 def sync_tree():
@@ -46,49 +51,144 @@ def first_failure(output):
     return "a test"
 
 
+def shell(script):
+    return run(["bash", "-c", f"root={root}; source scripts/hostKind.sh; {script}"], cwd=root)
+
+
+def wine_environment(arch):
+    """The project's own Wine set-up for arch, with its loader and server."""
+    out = shell(f"cube_arch={arch}; source scripts/wineEnv.sh; export CUBE_LOADER=$wine_loader "
+                "CUBE_SERVER=$wine_server; env -0").stdout
+    return dict(item.split("=", 1) for item in out.split("\0") if "=" in item)
+
+
+class Build:
+    """One scratch build: its folder, how it is made and which tests it runs for a slip."""
+
+    def __init__(self, name, options, targets=(), env=None, skip=None):
+        self.name, self.dir, self.targets, self.env = name, os.path.join(scratch, name), targets, env
+        self.skip = skip  # tests the native suite ran already, for slips outside engine/ and cli/
+        if not os.path.exists(os.path.join(self.dir, "build.ninja")):
+            run(["cmake", "-S", tree, "-B", self.dir, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                 *options], check=True)
+
+    def build(self):
+        """None when it fails; False when nothing of this build changed."""
+        target = [a for t in self.targets for a in ("--target", t)]
+        made = run(["cmake", "--build", self.dir, *target, "--", "-j2"])
+        return None if made.returncode else "no work to do" not in made.stdout
+
+    def test(self, touched):
+        skip = ["-E", self.skip] if self.skip and not touched & {"engine", "cli"} else []
+        return run(["ctest", "--test-dir", self.dir, "-j2", "--stop-on-failure", "--timeout", "600",
+                    *skip], env=self.env)
+
+
+def touched_folders(patch):
+    with open(patch) as f:
+        return {line.split("/")[1] for line in f if line.startswith("+++ b/")}
+
+
+def try_slip(build, name, patch):
+    """Caught, missed or not built, and by what."""
+    if apply(patch).returncode != 0:
+        return "missed", "does not apply"
+    try:
+        made = build.build()
+        if made is None:
+            return "missed", "does not build"
+        if made is False:
+            return "missed", f"not in the {build.name} build"
+        tests = build.test(touched_folders(patch))
+        if tests.returncode != 0:
+            return "caught", f"caught by {first_failure(tests.stdout)} ({build.name})"
+        return "missed", f"NOT CAUGHT ({build.name})"
+    finally:
+        apply(patch, "-R")
+
+
+def windows_builds(native):
+    """The Windows builds this host runs, under the project's Wine set-up, skipping the tests the
+    native suite has too."""
+    names = [l.split(": ", 1)[1] for l in run(["ctest", "--test-dir", native.dir, "-N"]).stdout
+             .splitlines() if ": " in l and "Test" in l]
+    skip = "^(" + "|".join(n.replace(".", "\\.") for n in names) + ")$"
+    for arch in shell("host_windows_arches").stdout.split():
+        env = wine_environment(arch)
+        bits = "32" if arch == "win32" else "64"
+        build = Build(arch, [f"-DCMAKE_TOOLCHAIN_FILE={tree}/cmake/mingw{bits}.cmake"],
+                      WINDOWS_TARGETS, env, skip)
+        if build.build() is None:
+            sys.exit(f"faults: the unchanged tree does not build for {arch}")
+        run([env["CUBE_SERVER"], "-p"], env=env)
+        run([env["CUBE_LOADER"], "wineboot.exe"], env=env, stdin=subprocess.DEVNULL)
+        try:
+            yield build
+        finally:
+            run([env["CUBE_SERVER"], "-k"], env=env)
+
+
+def private_display():
+    """Starts an Xvfb when there is no display; returns it to be stopped at the end."""
+    if os.environ.get("DISPLAY"):
+        return None
+    for n in range(90, 121):
+        if not os.path.exists(f"/tmp/.X{n}-lock"):
+            server = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nocursor"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.environ["DISPLAY"] = f":{n}"
+            for _ in range(50):
+                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                    break
+                time.sleep(0.1)
+            return server
+    sys.exit("faults: no free display for Xvfb")
+
+
 def main():
     wanted = set(sys.argv[1:])
     names = sorted(n[:-len(".patch")] for n in os.listdir(slips_dir) if n.endswith(".patch"))
     names = [n for n in names if not wanted or n in wanted]
     sync_tree()
-    if not os.path.exists(os.path.join(build, "build.ninja")):
-        run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release"],
-            check=True)
-    if run(["cmake", "--build", build, "--", "-j2"]).returncode != 0:
+    native = Build("native", [])
+    if native.build() is None:
         sys.exit("faults: the unchanged tree does not build")
-    caught = missed = equivalent = 0
     begin = time.time()
+    results, equivalent = {}, []
     for name in names:
         patch = os.path.join(slips_dir, name + ".patch")
         with open(patch) as f:
             what = f.readline().lstrip("# ").strip()
-        if apply(patch).returncode != 0:
-            print(f"{name}: does not apply")
-            missed += 1
+        if what.startswith("equivalent"):
+            equivalent.append(name)
+            print(f"{name}: {what}", flush=True)
             continue
-        try:
-            built = run(["cmake", "--build", build, "--", "-j2"])
-            if built.returncode != 0:
-                print(f"{name}: does not build")
-                missed += 1
-                continue
-            tests = run(["ctest", "--test-dir", build, "-j2", "--stop-on-failure",
-                         "--timeout", "600"])
-            if what.startswith("equivalent"):
-                equivalent += 1
-                state = "equivalent, " + ("caught" if tests.returncode else "not caught")
-            elif tests.returncode != 0:
-                caught += 1
-                state = "caught by " + first_failure(tests.stdout)
-            else:
-                missed += 1
-                state = "NOT CAUGHT"
-            print(f"{name}: {state} ({what})", flush=True)
-        finally:
-            apply(patch, "-R")
-    print(f"faults: {caught} of {caught + missed} caught, {equivalent} equivalent, "
+        results[name] = (what, *try_slip(native, name, patch))
+        if results[name][1] == "caught":
+            print(f"{name}: {results[name][2]} ({what})", flush=True)
+    missed = [n for n in results if results[n][1] == "missed"]
+    display = private_display() if missed else None
+    try:
+        for build in windows_builds(native) if missed else []:
+            for name in missed:
+                if results[name][1] != "missed":
+                    continue
+                patch = os.path.join(slips_dir, name + ".patch")
+                state, how = try_slip(build, name, patch)
+                if state == "caught" or "NOT CAUGHT" in how or "not in" in results[name][2]:
+                    results[name] = (results[name][0], state, how)
+                if state == "caught":
+                    print(f"{name}: {how} ({results[name][0]})", flush=True)
+    finally:
+        if display:
+            display.terminate()
+    for name in missed:
+        if results[name][1] == "missed":
+            print(f"{name}: {results[name][2]} ({results[name][0]})")
+    caught = sum(1 for r in results.values() if r[1] == "caught")
+    print(f"faults: {caught} of {len(results)} caught, {len(equivalent)} equivalent, "
           f"{time.time() - begin:.0f} s")
-    return 0 if missed == 0 else 1
+    return 0 if caught == len(results) else 1
 
 
 if __name__ == "__main__":

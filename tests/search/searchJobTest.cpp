@@ -14,6 +14,12 @@ namespace {
 
 const std::string NotFound = "No sequence was found for current limit of moves (";
 
+// A report with its elapsed time, which varies, as *.
+std::string withoutTime(const std::string& text) {
+    const size_t from = text.find("elapsed: ") + 9;
+    return text.substr(0, from) + "*" + text.substr(text.find('\r', from));
+}
+
 // A cube eighteen moves from the assembled one.
 PackedCube farCube() {
     return afterMoves(SolvedCube, {10, 8, 3, 1, 4, 0, 0, 5, 1, 7, 10, 3, 6, 4, 4, 3, 1, 6});
@@ -59,6 +65,29 @@ TEST_F(FindSequence, WhatIsFoundWithinTheLimitIsOffered) {
     char elapsed[ElapsedTextSize];
     formatElapsed(4294967295u, elapsed);
     EXPECT_STREQ("1193 hours; 02 minutes; 47 seconds; 295 milliseconds", elapsed);
+    EXPECT_EQ("No sequence was found for current limit of moves (2).\r\nTime elapsed: *\r\nYou "
+              "can try to encrease \"Maximum amount of moves\" in Options Dialog.",
+              withoutTime(questions[1]));
+}
+
+// The found message shows the first 120 moves of a longer result, word for word; OK stores all.
+TEST_F(FindSequence, ALongResultShowsItsFirst120Moves) {
+    auto job = std::make_unique<SearchJob>();
+    std::string moves;
+    for (uint32_t i = 0; i < 130; ++i) {
+        job->result[i] = i % 2 ? 2 : 8;
+        moves += std::string(i ? "," : "") + (i % 2 ? "R" : "F");
+        if (i == 119) questions.push_back(moves);
+    }
+    job->result[130] = EndOfMoves;
+    nextAnswer = IDOK;
+    reportResult(job.get(), 130, 0);
+    EXPECT_EQ("The required sequence was found.\r\nTime elapsed: *\r\nLength of the sequence: "
+              "130 moves.\r\nSequence string (max first 120 chars shown):\r\n" +
+                  questions[0] +
+                  "\r\nPress OK to accept the sequence or Cancel to discard results.",
+              withoutTime(questions.back()));
+    EXPECT_EQ(moves, field());
 }
 
 // The dialog shows the search under way. Pause suspends it, and the paused time does not
@@ -88,6 +117,16 @@ TEST_F(FindSequence, PauseRestartCloseAndAbort) {
     SendDlgItemMessageA(dialog, IDC_PAUSE, BM_CLICK, 0, 0);
     SendDlgItemMessageA(dialog, IDC_ABORT, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(dialog));
+    ASSERT_TRUE(ended());
+    // A click just as the search finishes, held there: its flag is clear, so Pause does nothing
+    // and the search goes on to report.
+    dialog = findInVain();
+    job = ActiveJob;
+    SuspendThread(job->thread);
+    job->search.running = false;
+    SendDlgItemMessageA(dialog, IDC_PAUSE, BM_CLICK, 0, 0);
+    EXPECT_EQ("Pause", windowText(GetDlgItem(dialog, IDC_PAUSE)));
+    ResumeThread(job->thread);
     ASSERT_TRUE(ended());
 }
 
