@@ -16,7 +16,6 @@
 #include <new>
 #include <string>
 #include <thread>
-#include <unordered_map>
 
 // Tables larger than this are refused, as when memory runs short.
 static size_t tableBytesGiven = SIZE_MAX;
@@ -90,49 +89,6 @@ int casesFromEnvironment(const char* name, int otherwise) {
     return value ? std::atoi(value) : otherwise;
 }
 
-bool valid(const Codes& m) {
-    for (size_t i = 0; i + 1 < m.size(); ++i)
-        if ((m[i] ^ m[i + 1]) == 1 || (i + 2 < m.size() && m[i] == m[i + 1] && m[i] == m[i + 2]))
-            return false;
-    return true;
-}
-
-void eachValid(Codes& m, size_t at, const std::function<void(const Codes&)>& visit) {
-    if (at == m.size()) return visit(m);
-    for (MoveCode c = 0; c < MoveCodeCount; ++c) {
-        m[at] = c;
-        if (valid(Codes(m.begin(), m.begin() + at + 1))) eachValid(m, at + 1, visit);
-    }
-}
-
-std::string key(const PackedCube& c) {
-    return std::string(reinterpret_cast<const char*>(c.bytes), 48);
-}
-
-// A check of another design: every prefix of half the length kept (no merging of equal states),
-// every suffix joined with every prefix that meets it, joins checked against the rules and the
-// least candidate chosen by comparing last moves first. Lengths 3 and up.
-Codes slowFirstMatch(const PackedCube& start, const PackedCube& target, size_t length) {
-    std::unordered_multimap<std::string, Codes> prefixes;
-    Codes p(length / 2), s(length - length / 2), best;
-    eachValid(p, 0, [&](const Codes& m) { prefixes.emplace(key(afterMoves(start, m)), m); });
-    eachValid(s, 0, [&](const Codes& suffix) {
-        PackedCube back = target;
-        for (size_t i = suffix.size(); i-- > 0;)
-            moveRoutines[suffix[i] ^ 1](&back);
-        auto range = prefixes.equal_range(key(back));
-        for (auto it = range.first; it != range.second; ++it) {
-            Codes joined = it->second;
-            joined.insert(joined.end(), suffix.begin(), suffix.end());
-            if (valid(joined) &&
-                (best.empty() || std::lexicographical_compare(joined.rbegin(), joined.rend(),
-                                                              best.rbegin(), best.rend())))
-                best = joined;
-        }
-    });
-    return best;
-}
-
 PackedCube flippedEdge() {
     PackedCube c = SolvedCube;
     std::swap(c.bytes[squareIndex("T5")], c.bytes[squareIndex("F1")]);
@@ -162,25 +118,6 @@ TEST(FastSearch, ReturnsExactlyWhatTheBruteForceReturns) {
     }
     // Nothing to do: the brute force's own answer, a sequence that changes nothing.
     ASSERT_EQ(brute(SolvedCube, SolvedCube, 9), fast(SolvedCube, SolvedCube, 9));
-}
-
-TEST(FastSearch, LongerTargetsAgreeWithAnotherDesign) {
-    std::mt19937 rng(11);
-    for (int n = 0; n < casesFromEnvironment("CUBE_SLOW_CASES", 4); ++n) {
-        const size_t length = 8 + n % 3;
-        PackedCube start = SolvedCube;
-        if (n % 4 == 1)
-            for (uint8_t& b : start.bytes)
-                b = uint8_t(rng() % 3);
-        const PackedCube target = afterMoves(start, randomMoves(rng, length));
-        FastSearchOptions options;
-        options.threads = 3;
-        const Codes answer = fast(start, target, uint32_t(length), options);
-        for (size_t shorter = 3; shorter < answer.size(); ++shorter)
-            ASSERT_TRUE(slowFirstMatch(start, target, shorter).empty()) << shorter;
-        ASSERT_FALSE(answer.empty());
-        EXPECT_EQ(slowFirstMatch(start, target, answer.size()), answer);
-    }
 }
 
 // The default cap holds seven moves' table and no more; a cap below the smallest table is

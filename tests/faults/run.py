@@ -9,7 +9,7 @@ A slip's first line says what it breaks; "# equivalent: why" marks one that chan
 behaviour, which does not count against the suite.
 
 usage: tests/faults/run.py [SLIP-NAME ...]"""
-import filecmp, os, shutil, subprocess, sys, tempfile, time
+import filecmp, os, shutil, subprocess, sys, time
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 slips_dir = os.path.join(root, "tests", "faults", "slips")
@@ -84,13 +84,11 @@ class Build:
                     *skip], env=self.env)
 
 
-def touched_folders(patch):
+def try_slip(build, name):
+    """Caught or missed, and by what."""
+    patch = os.path.join(slips_dir, name + ".patch")
     with open(patch) as f:
-        return {line.split("/")[1] for line in f if line.startswith("+++ b/")}
-
-
-def try_slip(build, name, patch):
-    """Caught, missed or not built, and by what."""
+        touched = {line.split("/")[1] for line in f if line.startswith("+++ b/")}
     if apply(patch).returncode != 0:
         return "missed", "does not apply"
     try:
@@ -99,8 +97,9 @@ def try_slip(build, name, patch):
             return "missed", "does not build"
         if made is False:
             return "missed", f"not in the {build.name} build"
-        tests = build.test(touched_folders(patch))
+        tests = build.test(touched)
         if tests.returncode != 0:
+            print(f"{name}: caught by {first_failure(tests.stdout)} ({build.name})", flush=True)
             return "caught", f"caught by {first_failure(tests.stdout)} ({build.name})"
         return "missed", f"NOT CAUGHT ({build.name})"
     finally:
@@ -128,68 +127,38 @@ def windows_builds(native):
             run([env["CUBE_SERVER"], "-k"], env=env)
 
 
-def private_display():
-    """Starts an Xvfb when there is no display; returns it to be stopped at the end."""
-    if os.environ.get("DISPLAY"):
-        return None
-    for n in range(90, 121):
-        if not os.path.exists(f"/tmp/.X{n}-lock"):
-            server = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nocursor"],
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            os.environ["DISPLAY"] = f":{n}"
-            for _ in range(50):
-                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                    break
-                time.sleep(0.1)
-            return server
-    sys.exit("faults: no free display for Xvfb")
-
-
 def main():
-    wanted = set(sys.argv[1:])
     names = sorted(n[:-len(".patch")] for n in os.listdir(slips_dir) if n.endswith(".patch"))
-    names = [n for n in names if not wanted or n in wanted]
+    names = [n for n in names if n in sys.argv[1:] or len(sys.argv) == 1]
     sync_tree()
     native = Build("native", [])
     if native.build() is None:
         sys.exit("faults: the unchanged tree does not build")
-    begin = time.time()
-    results, equivalent = {}, []
+    begin, results, equivalent = time.time(), {}, 0
     for name in names:
-        patch = os.path.join(slips_dir, name + ".patch")
-        with open(patch) as f:
+        with open(os.path.join(slips_dir, name + ".patch")) as f:
             what = f.readline().lstrip("# ").strip()
         if what.startswith("equivalent"):
-            equivalent.append(name)
+            equivalent += 1
             print(f"{name}: {what}", flush=True)
-            continue
-        results[name] = (what, *try_slip(native, name, patch))
-        if results[name][1] == "caught":
-            print(f"{name}: {results[name][2]} ({what})", flush=True)
-    missed = [n for n in results if results[n][1] == "missed"]
-    display = private_display() if missed else None
-    try:
-        for build in windows_builds(native) if missed else []:
-            for name in missed:
-                if results[name][1] != "missed":
-                    continue
-                patch = os.path.join(slips_dir, name + ".patch")
-                state, how = try_slip(build, name, patch)
-                if state == "caught" or "NOT CAUGHT" in how or "not in" in results[name][2]:
-                    results[name] = (results[name][0], state, how)
-                if state == "caught":
-                    print(f"{name}: {how} ({results[name][0]})", flush=True)
-    finally:
-        if display:
-            display.terminate()
-    for name in missed:
-        if results[name][1] == "missed":
-            print(f"{name}: {results[name][2]} ({results[name][0]})")
+        else:
+            results[name] = (what, *try_slip(native, name))
+    for build in windows_builds(native) if any(r[1] == "missed" for r in results.values()) else []:
+        for name in [n for n, r in results.items() if r[1] == "missed"]:
+            state, how = try_slip(build, name)
+            if state == "caught" or "not in" in results[name][2]:
+                results[name] = (results[name][0], state, how)
+    for name, (what, _, how) in results.items():
+        print(f"{name}: {how} ({what})")
     caught = sum(1 for r in results.values() if r[1] == "caught")
-    print(f"faults: {caught} of {len(results)} caught, {len(equivalent)} equivalent, "
+    print(f"faults: {caught} of {len(results)} caught, {equivalent} equivalent, "
           f"{time.time() - begin:.0f} s")
     return 0 if caught == len(results) else 1
 
 
 if __name__ == "__main__":
+    # The Windows programs need an X server: a private one when there is none.
+    if not os.environ.get("DISPLAY"):
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", sys.executable,
+                                *sys.argv])
     sys.exit(main())

@@ -1,5 +1,5 @@
 // The host build's process heap; a failed resize leaves the block as it was.
-#include "../../engine/heap.h"
+#include "heap.h"
 
 #include <cstdlib>
 #include <cstring>

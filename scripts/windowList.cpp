@@ -1,5 +1,5 @@
-// Test-only: lists the windows of the emulator's virtual desktop, as an outside program sees
-// them, for the end-to-end journey. Menus and memory of another process are out of its reach.
+// Lists the windows of a Wine virtual desktop as an outside program sees them, for the desktop
+// driver (desktop.py). Menus and memory of another process are out of its reach.
 //
 //   windowList.exe OUTPUT DESKTOP windows     depth, class, id, visible, rect, text a line
 #include <windows.h>

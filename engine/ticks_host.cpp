@@ -1,4 +1,5 @@
-#include "../../engine/ticks.h"
+// The host build's tick count, for the native tools and tests.
+#include "ticks.h"
 
 #include <chrono>
 
