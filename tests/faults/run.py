@@ -93,13 +93,10 @@ def try_slip(build, name):
         return "missed", "does not apply"
     try:
         made = build.build()
-        if made is None:
-            return "missed", "does not build"
-        if made is False:
-            return "missed", f"not in the {build.name} build"
+        if not made:
+            return "missed", "does not build" if made is None else f"not in the {build.name} build"
         tests = build.test(touched)
         if tests.returncode != 0:
-            print(f"{name}: caught by {first_failure(tests.stdout)} ({build.name})", flush=True)
             return "caught", f"caught by {first_failure(tests.stdout)} ({build.name})"
         return "missed", f"NOT CAUGHT ({build.name})"
     finally:
@@ -128,8 +125,7 @@ def windows_builds(native):
 
 
 def main():
-    names = sorted(n[:-len(".patch")] for n in os.listdir(slips_dir) if n.endswith(".patch"))
-    names = [n for n in names if n in sys.argv[1:] or len(sys.argv) == 1]
+    names = sys.argv[1:] or sorted(n[:-6] for n in os.listdir(slips_dir) if n.endswith(".patch"))
     sync_tree()
     native = Build("native", [])
     if native.build() is None:
@@ -143,13 +139,16 @@ def main():
             print(f"{name}: {what}", flush=True)
         else:
             results[name] = (what, *try_slip(native, name))
+            print(f"{name}: {results[name][2]}", flush=True)
     for build in windows_builds(native) if any(r[1] == "missed" for r in results.values()) else []:
         for name in [n for n, r in results.items() if r[1] == "missed"]:
             state, how = try_slip(build, name)
+            print(f"{name}: {how}", flush=True)
             if state == "caught" or "not in" in results[name][2]:
                 results[name] = (results[name][0], state, how)
-    for name, (what, _, how) in results.items():
-        print(f"{name}: {how} ({what})")
+    for name, (what, state, how) in results.items():
+        if state == "missed":
+            print(f"missed: {name}: {how} ({what})")
     caught = sum(1 for r in results.values() if r[1] == "caught")
     print(f"faults: {caught} of {len(results)} caught, {equivalent} equivalent, "
           f"{time.time() - begin:.0f} s")
