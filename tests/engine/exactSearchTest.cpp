@@ -383,7 +383,9 @@ TEST(DeepTables, OnlyWholeTablesOfThisVersionAreUsed) {
     twoAlike.bytes[squareIndex("R1")] = twoAlike.bytes[squareIndex("F1")];
     const PackedCube target = afterMoves(twoAlike, {8, 2, 4, 0, 10});
     const Codes expected = brute(twoAlike, target, 5);
-    const fs::path folder = fs::temp_directory_path() / "cube-hostile-tables";
+    // Its own folder: another run of the suite may be checking its hostile files at the time.
+    const fs::path folder = fs::temp_directory_path() /
+                            ("cube-hostile-tables-" + std::to_string(std::random_device{}()));
     fs::remove_all(folder);
     FastSearchOptions options;
     options.tableFolder = folder.u8string();
