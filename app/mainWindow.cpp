@@ -81,6 +81,15 @@ void onNcDestroy() {
     App.recordingBrush = nullptr;
 }
 
+// Only turns of the destination cube are recorded; any other edit of a cube asks first.
+void onNotify(const NMHDR* note) {
+    if (note->code == CVN_EDITING) confirmStopRecording();
+    if (note->code == CVN_SIDETURNED && note->hwndFrom == App.destinationView) {
+        const NMCUBETURN* turn = reinterpret_cast<const NMCUBETURN*>(note);
+        recordTurn(turn->code, turn->halfTurn);
+    }
+}
+
 } // namespace
 
 // The class procedure and the dialog procedure at once; what it does not handle goes to the
@@ -109,6 +118,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         case WM_NCDESTROY:
             onNcDestroy();
             break;
+        case WM_NOTIFY:
+            onNotify(reinterpret_cast<const NMHDR*>(lParam));
+            return 0;
         case WM_SEARCH_ACCEPTED:
             onSearchAccepted(reinterpret_cast<SearchJob*>(lParam));
             return 0;

@@ -9,7 +9,7 @@
 #include "deepSearch.h"
 #include "notation.h"
 #include "tableFile.h"
-#include "../cli/peakMemory.h"
+#include "../engine/peakMemory.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -5,7 +5,7 @@
 //   fastSearchBench [generic] [threads N]
 #include "fastSearch.h"
 #include "notation.h"
-#include "../cli/peakMemory.h"
+#include "../engine/peakMemory.h"
 
 #include <chrono>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include "../engine/notation.h"
 #include "../files/sequenceFormat.h"
 #include "../files/stateFormat.h"
-#include "peakMemory.h"
+#include "../engine/peakMemory.h"
 
 #include <algorithm>
 #include <atomic>

@@ -11,6 +11,19 @@
 #define CCM_GETSTATE  (WM_USER + 502)
 #define CCM_SETSTATE  (WM_USER + 503)
 
+// Sent as WM_NOTIFY to the top-level window that holds the view, like a common control's
+// notifications: a side turned by a
+// drag (NMCUBETURN), and a cubelet about to be edited with Ctrl (NMHDR), whatever the answer.
+#define CVN_SIDETURNED (0U - 1500U)
+#define CVN_EDITING    (0U - 1501U)
+
+// A drag turned a side: the move's code, done twice for a half turn.
+struct NMCUBETURN {
+    NMHDR header;
+    uint8_t code;
+    bool halfTurn;
+};
+
 // Window extra bytes: the record, the block it lives in, and the heap the block came from, a
 // pointer-sized slot each (12 bytes on 32-bit Windows).
 enum {

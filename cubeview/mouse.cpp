@@ -2,7 +2,6 @@
 #include "cubeView.h"
 #include "cubeletEdits.h"
 #include "../engine/packedCube.h"
-#include "../files/recorder.h"
 
 namespace {
 
@@ -22,6 +21,13 @@ int squareAtPacked(const CubeView* v, uint32_t point) {
     return squareAtPoint(v, int(point & 0xFFFF), int(point >> 16));
 }
 
+// A view sits in a group box, which passes nothing on: its notifications go to the top-level
+// window that holds it.
+void notifyOwner(HWND view, NMHDR* note) {
+    SendMessageA(GetAncestor(view, GA_ROOT), WM_NOTIFY, note->idFrom,
+                 reinterpret_cast<LPARAM>(note));
+}
+
 } // namespace
 
 void repaintView(HWND view) {
@@ -29,7 +35,7 @@ void repaintView(HWND view) {
     UpdateWindow(view);
 }
 
-// The whole cube turns, exactly as the engine's move does it; the recorder then sees the turn.
+// The whole cube turns, exactly as the engine's move does it; the parent then hears of the turn.
 bool turnSideByDrag(HWND view, int from, int to) {
     SideTurn turn;
     if (!sideTurnForDrag(from, to, &turn)) return false;
@@ -39,7 +45,8 @@ bool turnSideByDrag(HWND view, int from, int to) {
     moveRoutines[code](&state);
     if (turn.halfTurn) moveRoutines[code](&state);
     SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&state));
-    recordMove(view, turn.side, turn.counterClockwise, turn.halfTurn);
+    NMCUBETURN note = {{view, UINT_PTR(GetDlgCtrlID(view)), CVN_SIDETURNED}, code, turn.halfTurn};
+    notifyOwner(view, &note.header);
     return true;
 }
 
@@ -75,7 +82,8 @@ bool onButtonUp(HWND view, UINT keyFlags, uint32_t releasePoint, bool right) {
         } else if (!ctrl) {
             edited = turnSideByDrag(view, from, to);
         } else {
-            confirmStopRecording();
+            NMHDR note = {view, UINT_PTR(GetDlgCtrlID(view)), CVN_EDITING};
+            notifyOwner(view, &note);
             edited = from == to ? rotateCubelet(view, from, right) : moveCubelet(view, from, to);
         }
         if (edited) repaintView(view);

@@ -2,7 +2,6 @@
 #include "sequenceFile.h"
 #include "../shell/messageBox.h"
 #include "../shell/shell.h"
-#include "../cubeview/cubeView.h"
 #include "../engine/notation.h"
 #include "../engine/runtimeFlags.h"
 #include "../engine/sequenceStore.h"
@@ -31,9 +30,8 @@ void startRecording() {
 // The field is rewritten from the stored codes each time, so the recorded text is always
 // canonical. The whole field is read: a limit below the longest canonical text would drop
 // recorded moves.
-void recordMove(HWND view, int side, bool counterClockwise, bool halfTurn) {
-    if (!(RuntimeFlags & Recording) || view != App.destinationView) return;
-    if (side < 0 || side > 5) return;
+void recordTurn(MoveCode code, bool halfTurn) {
+    if (!(RuntimeFlags & Recording) || code >= MoveCodeCount) return;
     const int length = GetWindowTextLengthA(App.sequenceField);
     std::vector<char> text;
     try {
@@ -50,12 +48,9 @@ void recordMove(HWND view, int side, bool counterClockwise, bool halfTurn) {
     RuntimeFlags |= RecorderWriting;
     char* end = text.data() + read;
     if (read > 0) *end++ = ',';
-    *end++ = ViewSideLetters[side];
-    if (counterClockwise)
-        *end++ = '\'';
-    else if (halfTurn)
-        *end++ = '"';
-    *end = '\0';
+    const bool half = halfTurn && code % 2 == 0;
+    const MoveCode turn[] = {code, half ? code : EndOfMoves, EndOfMoves};
+    formatMoveText(turn, end, half ? 2 : 1);
     MoveCode codes[ScratchMoveCount + 1];
     const uint32_t count = parseMoveText(codes, text.data(), ScratchMoveCount);
     setCurrentSequence(codes, sizeof codes, count);

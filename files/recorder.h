@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include "../engine/packedCube.h"
+
 void startRecording();
-void recordMove(HWND view, int side, bool counterClockwise, bool halfTurn);
+// A turn of the destination cube: the move's code, done twice for a half turn.
+void recordTurn(MoveCode code, bool halfTurn);
 void confirmStopRecording();

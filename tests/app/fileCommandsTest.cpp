@@ -68,7 +68,7 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     const int done = readSequenceFile(one.c_str()) + writeSequenceFile(one.c_str()) +
                      readCubeStateFile(cube.c_str(), App.destinationView) +
                      writeCubeStateFile(two.c_str(), App.sourceView);
-    recordMove(App.destinationView, 0, false, false);
+    sideTurned(App.destinationView, 8);
     failAllocations = false;
     EXPECT_EQ(0, done);
     EXPECT_EQ(shown, field());

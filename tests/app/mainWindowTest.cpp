@@ -49,20 +49,20 @@ TEST_F(ProgramWindow, ExecuteCopyAssembleAndSwap) {
 // and go on whatever the answer.
 TEST_F(ProgramWindow, RecordingTakesDestinationTurnsAndAsksBeforeOtherChanges) {
     command(IDM_RECORD_SEQUENCE);
-    recordMove(App.destinationView, 4, false, false);
-    recordMove(App.sourceView, 1, false, false);
+    sideTurned(App.destinationView, 4);
+    sideTurned(App.sourceView, 2);
     EXPECT_EQ("T", field());
     command(IDM_DEFAULT_COLORING);
     setViewState(App.sourceView, scrambled());
     command(IDM_SOURCE_COPY);
     EXPECT_TRUE(sameCube(scrambled(), viewState(App.destinationView)));
     setField("T,L");
-    recordMove(App.destinationView, 1, true, false);
+    sideTurned(App.destinationView, 3);
     EXPECT_EQ("T,L,R'", field());
     nextAnswer = IDYES;
     nextChosenFile = pathOf("recorded.csq");
     command(IDM_SWAP_CUBES);
-    recordMove(App.destinationView, 4, false, false);
+    sideTurned(App.destinationView, 4);
     EXPECT_EQ(3u, questions.size());
     EXPECT_EQ("T,L,R'", field()) << "Yes saves, then stops";
     EXPECT_EQ(35u, fileBytes(pathOf("recorded.csq")).size());

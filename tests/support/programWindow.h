@@ -3,6 +3,7 @@
 #pragma once
 
 #include "windowTesting.h"
+#include "cubeView.h"
 #include "fileDialogs.h"
 #include "messageBox.h"
 #include "resource.h"
@@ -29,6 +30,11 @@ struct ProgramWindow : ::testing::Test {
     void command(int id) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void setField(const std::string& text) { SetWindowTextA(App.sequenceField, text.c_str()); }
     std::string field() const { return windowText(App.sequenceField); }
+    // What a view tells its parent after a drag turned a side.
+    void sideTurned(HWND view, uint8_t code) {
+        NMCUBETURN note = {{view, UINT_PTR(GetDlgCtrlID(view)), CVN_SIDETURNED}, code, false};
+        SendMessageA(window, WM_NOTIFY, note.header.idFrom, reinterpret_cast<LPARAM>(&note));
+    }
     std::string pathOf(const std::string& name) const { return folder + "\\" + name; }
     // Works the modal dialog that the command opens; see driveModal.
     bool openDialog(int id, const std::function<void(HWND)>& act) {

@@ -1,4 +1,4 @@
-#include "../engine/ticks.h"
+#include "ticks.h"
 
 #include <windows.h>
 
