@@ -117,8 +117,11 @@ def windows_builds(native):
         # The repository's own toolchain file, so the tests run in its Wine prefix.
         build = Build(arch, [f"-DCMAKE_TOOLCHAIN_FILE={root}/cmake/mingw{bits}.cmake"],
                       WINDOWS_TARGETS, env, skip)
-        run([env["CUBE_SERVER"], "-p"], env=env)
-        run([env["CUBE_LOADER"], "wineboot.exe"], env=env, stdin=subprocess.DEVNULL)
+        # Not through pipes: Wine's services would hold them open, and the run would wait.
+        quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
+        subprocess.run([env["CUBE_SERVER"], "-p"], **quiet)
+        subprocess.run([env["CUBE_LOADER"], "wineboot.exe"], **quiet)
         # A suite that cannot run would catch every slip.
         if build.build() is None or build.test(set()).returncode:
             sys.exit(f"faults: the unchanged tree does not build or pass for {arch}")
