@@ -52,21 +52,7 @@ BOOL onInitDialog(HWND dialog, CommentEdit* edit) {
 // The whole text is read, not just what could be typed, so OK never cuts a long comment that
 // came from a file. A failed read counts as Cancel.
 void onOk(HWND dialog, CommentEdit* edit) {
-    HWND field = GetDlgItem(dialog, IDC_COMMENT_EDIT);
-    try {
-        std::vector<char> text(size_t(GetWindowTextLengthA(field)) + 1);
-        SetLastError(0);
-        const int read = GetWindowTextA(field, text.data(), int(text.size()));
-        if (read == 0 && (text.size() > 1 || GetLastError() != 0)) {
-            EndDialog(dialog, 0);
-            return;
-        }
-        edit->text.assign(text.data(), size_t(read));
-    } catch (const std::bad_alloc&) {
-        EndDialog(dialog, 0);
-        return;
-    }
-    EndDialog(dialog, 1);
+    EndDialog(dialog, readWholeText(GetDlgItem(dialog, IDC_COMMENT_EDIT), &edit->text) ? 1 : 0);
 }
 
 // Identifier 2, the Esc key's Cancel, is not among these: Esc leaves the dialog open.

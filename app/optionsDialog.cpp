@@ -113,12 +113,12 @@ BOOL onInitDialog(HWND dialog, OptionsDialog* state) {
 uint32_t movesInField(HWND dialog) {
     char text[16];
     const int length = GetDlgItemTextA(dialog, IDC_MAX_MOVES, text, sizeof text);
-    if (length <= 0) return MaxMoveLimit;
+    if (length <= 0) return MaxExecuteMoves;
     uint32_t value = 0;
     for (int i = 0; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9') return MaxMoveLimit;
+        if (text[i] < '0' || text[i] > '9') return MaxExecuteMoves;
         value = value * 10 + uint32_t(text[i] - '0');
-        if (value > MaxMoveLimit) return MaxMoveLimit;
+        if (value > MaxExecuteMoves) return MaxExecuteMoves;
     }
     return value;
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 enum : DWORD {
     RememberedNameSize = 512,
     // The dialogs are told the buffer holds 511 characters.
@@ -26,3 +28,24 @@ extern FileChooser openFileChooser;
 extern FileChooser saveFileChooser;
 const char* fileNamePart(const char* path, size_t limit);
 void setTitleFromFile(HWND window, const char* path);
+
+// A remembered file name about to be chosen again: unless the load or save it is chosen for
+// succeeds, it goes back to what it was, so a later Save cannot silently write over a file that
+// failed to load.
+class ChosenName {
+  public:
+    explicit ChosenName(char* name) : name_(name) {
+        std::memcpy(previous_, name, sizeof previous_);
+    }
+    ~ChosenName() {
+        if (!kept_) std::memcpy(name_, previous_, sizeof previous_);
+    }
+    ChosenName(const ChosenName&) = delete;
+    ChosenName& operator=(const ChosenName&) = delete;
+    void keep() { kept_ = true; }
+
+  private:
+    char* name_;
+    char previous_[RememberedNameSize];
+    bool kept_ = false;
+};

@@ -8,7 +8,7 @@
 
 #include <cstring>
 #include <new>
-#include <vector>
+#include <string>
 
 namespace {
 
@@ -32,27 +32,25 @@ void startRecording() {
 // recorded moves.
 void recordTurn(MoveCode code, bool halfTurn) {
     if (!(RuntimeFlags & Recording) || code >= MoveCodeCount) return;
-    const int length = GetWindowTextLengthA(App.sequenceField);
-    std::vector<char> text;
-    try {
-        text.assign(size_t(length) + 8, '\0');
-    } catch (const std::bad_alloc&) {
-        return; // the move stays on the cube, as when the field cannot be read
-    }
-    SetLastError(0);
-    const int read = GetWindowTextA(App.sequenceField, text.data(), length + 1);
-    if (read == 0 && GetLastError() != 0) {
-        confirmStopRecording();
+    std::string text;
+    if (!readWholeText(App.sequenceField, &text)) {
+        // Without memory the move stays on the cube unrecorded; an unreadable field ends it.
+        if (GetLastError() != ERROR_NOT_ENOUGH_MEMORY) confirmStopRecording();
         return;
     }
     RuntimeFlags |= RecorderWriting;
-    char* end = text.data() + read;
-    if (read > 0) *end++ = ',';
     const bool half = halfTurn && code % 2 == 0;
     const MoveCode turn[] = {code, half ? code : EndOfMoves, EndOfMoves};
-    formatMoveText(turn, end, half ? 2 : 1);
+    char letters[4];
+    formatMoveText(turn, letters, half ? 2 : 1);
+    try {
+        text += (text.empty() ? "" : ",") + std::string(letters);
+    } catch (const std::bad_alloc&) {
+        RuntimeFlags &= uint8_t(~RecorderWriting);
+        return;
+    }
     MoveCode codes[ScratchMoveCount + 1];
-    const uint32_t count = parseMoveText(codes, text.data(), ScratchMoveCount);
+    const uint32_t count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
     setCurrentSequence(codes, sizeof codes, count);
     showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
     RuntimeFlags &= uint8_t(~RecorderWriting);

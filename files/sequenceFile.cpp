@@ -66,18 +66,13 @@ void clearSequence() {
     SequenceFileName[0] = '\0';
 }
 
-// A name chosen for a load or save that then fails is not kept, so a later Save Sequence
-// cannot silently write over the file that failed to load.
 void onLoadSequence() {
-    char previous[RememberedNameSize];
-    std::memcpy(previous, SequenceFileName, sizeof previous);
+    ChosenName chosen(SequenceFileName);
     if (!openFileChooser(App.mainWindow, SequenceFileName, "Open Move Sequence File",
-                         SequenceFiles))
+                         SequenceFiles) ||
+        !readSequenceFile(SequenceFileName))
         return;
-    if (!readSequenceFile(SequenceFileName)) {
-        std::memcpy(SequenceFileName, previous, sizeof previous);
-        return;
-    }
+    chosen.keep();
     setTitleFromFile(App.mainWindow, SequenceFileName);
     showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
 }
@@ -85,29 +80,21 @@ void onLoadSequence() {
 // The whole field is read, however long: a loaded or recorded sequence of 875 moves makes a
 // text of up to 2,600 characters, and none of it may be lost on saving.
 bool saveSequence(bool alwaysAsk, bool showResult) {
-    char previous[RememberedNameSize];
-    std::memcpy(previous, SequenceFileName, sizeof previous);
+    ChosenName chosen(SequenceFileName);
     if (alwaysAsk || SequenceFileName[0] == '\0') {
         if (!saveFileChooser(App.mainWindow, SequenceFileName, "Save Move Sequence File",
                              SequenceFiles))
             return false;
     }
-    std::vector<char> text;
-    try {
-        text.assign(size_t(GetWindowTextLengthA(App.sequenceField)) + 2, '\0');
-    } catch (const std::bad_alloc&) {
-        std::memcpy(SequenceFileName, previous, sizeof previous);
-        return false;
-    }
-    GetWindowTextA(App.sequenceField, text.data(), int(text.size()));
+    std::string text;
+    if (!readWholeText(App.sequenceField, &text)) return false;
     MoveCode codes[ScratchMoveCount + 1];
-    const uint32_t count = parseMoveText(codes, text.data(), ScratchMoveCount);
+    const uint32_t count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
     // The stored sequence changes only once the file is written, and then cannot fail to.
     if (count == 0 || !reserveSequence(&CurrentSequence, count) ||
-        !writeMoves(SequenceFileName, codes, count)) {
-        std::memcpy(SequenceFileName, previous, sizeof previous);
+        !writeMoves(SequenceFileName, codes, count))
         return false;
-    }
+    chosen.keep();
     setCurrentSequence(codes, sizeof codes, count);
     if (showResult) {
         setTitleFromFile(App.mainWindow, SequenceFileName);

@@ -84,29 +84,23 @@ void updateFrameCaption(bool source) {
 
 } // namespace
 
-// As with sequences, a name chosen for a load or save that fails is not kept.
 void onLoadCube(bool source) {
     char* name = rememberedName(source);
-    char previous[RememberedNameSize];
-    std::memcpy(previous, name, sizeof previous);
-    if (!openFileChooser(App.mainWindow, name, "Open Cube State File", CubeStateFiles)) return;
-    if (!readCubeStateFile(name, viewFor(source))) {
-        std::memcpy(name, previous, sizeof previous);
+    ChosenName chosen(name);
+    if (!openFileChooser(App.mainWindow, name, "Open Cube State File", CubeStateFiles) ||
+        !readCubeStateFile(name, viewFor(source)))
         return;
-    }
+    chosen.keep();
     updateFrameCaption(source);
 }
 
 void onSaveCube(bool source, bool alwaysAsk) {
     char* name = rememberedName(source);
-    char previous[RememberedNameSize];
-    std::memcpy(previous, name, sizeof previous);
+    ChosenName chosen(name);
     if (alwaysAsk || name[0] == '\0') {
         if (!saveFileChooser(App.mainWindow, name, "Save Cube State File", CubeStateFiles)) return;
     }
-    if (!writeCubeStateFile(name, viewFor(source))) {
-        std::memcpy(name, previous, sizeof previous);
-        return;
-    }
+    if (!writeCubeStateFile(name, viewFor(source))) return;
+    chosen.keep();
     updateFrameCaption(source);
 }

@@ -29,3 +29,19 @@ void showSequence(HWND field, const MoveCode* codes, uint32_t count) {
     setFieldToMoves(field, codes, count);
     SetFocus(field);
 }
+
+bool readWholeText(HWND edit, std::string* text) {
+    const int length = GetWindowTextLengthA(edit);
+    std::vector<char> read;
+    try {
+        read.assign(size_t(length) + 1, '\0');
+        SetLastError(0);
+        const int got = GetWindowTextA(edit, read.data(), length + 1);
+        if (got == 0 && (length > 0 || GetLastError() != 0)) return false;
+        text->assign(read.data(), size_t(got));
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return true;
+}

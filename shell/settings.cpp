@@ -21,7 +21,7 @@ const PriorityEntry Priorities[PriorityCount] = {
 const char* const SettingsKeyPath = "Software\\Brackenfold\\MorvaneCubeEmulator";
 
 void setDefaultSettings() {
-    Settings.maxMoves = MaxMoveLimit;
+    Settings.maxMoves = MaxExecuteMoves;
     Settings.priorityIndex = IdlePriorityIndex;
     Settings.updateInterval = 0;
     Settings.flags = 0;
@@ -49,7 +49,7 @@ bool queryExactBinary(HKEY key, const char* name, void* out, DWORD size) {
 // must not make the program read past the priority table or search beyond 876 moves.
 void sanitizeSettings(AppSettings* s) {
     if (s->priorityIndex >= PriorityCount) s->priorityIndex = IdlePriorityIndex;
-    if (s->maxMoves > MaxMoveLimit) s->maxMoves = MaxMoveLimit;
+    if (s->maxMoves > MaxExecuteMoves) s->maxMoves = MaxExecuteMoves;
 }
 
 } // namespace

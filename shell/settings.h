@@ -1,6 +1,8 @@
 // The program's settings and side colours, and their registry storage.
 #pragma once
 
+#include "../engine/packedCube.h"
+
 #include <cstdint>
 
 enum : uint8_t {
@@ -12,7 +14,6 @@ enum : uint8_t {
 };
 
 enum : uint32_t {
-    MaxMoveLimit = 876,
     PriorityCount = 5,
     IdlePriorityIndex = 4,
     UndefinedColor = 0x00C0C0C0,

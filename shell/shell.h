@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "../engine/packedCube.h"
 
 struct Shell {
@@ -31,4 +33,7 @@ extern const char ProgramTitle[];
 
 bool useSse2();
 void showSequence(HWND field, const MoveCode* codes, uint32_t count);
+// The whole text of an edit control, however long. False, the text unchanged, when it cannot be
+// held in memory (the last error then says so) or cannot be read.
+bool readWholeText(HWND edit, std::string* text);
 void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count);
