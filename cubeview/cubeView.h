@@ -1,5 +1,5 @@
-// The CubeCtlClass control: one cube as 54 coloured squares. Other folders reach a view only
-// through these messages (and the cube state file through the record's first field).
+// The CubeCtlClass control: one cube as 54 coloured squares. Its public side: the class, its
+// messages and its notifications; everything else is the view's own (cubeViewPrivate.h).
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,8 @@
 #define CCM_SETSTATE  (WM_USER + 503)
 
 // Sent as WM_NOTIFY to the top-level window that holds the view, like a common control's
-// notifications: a side turned by a
-// drag (NMCUBETURN), and a cubelet about to be edited with Ctrl (NMHDR), whatever the answer.
+// notifications: a side turned by a drag (NMCUBETURN), and a cubelet about to be edited with
+// Ctrl (NMHDR), which goes ahead whatever the answer.
 #define CVN_SIDETURNED (0U - 1500U)
 #define CVN_EDITING    (0U - 1501U)
 
@@ -24,66 +24,6 @@ struct NMCUBETURN {
     bool halfTurn;
 };
 
-// Window extra bytes: the record, the block it lives in, and the heap the block came from, a
-// pointer-sized slot each (12 bytes on 32-bit Windows).
-enum {
-    RecordSlot = 0,
-    BlockSlot = sizeof(LONG_PTR),
-    HeapSlot = 2 * sizeof(LONG_PTR),
-    ViewExtraBytes = 3 * sizeof(LONG_PTR),
-};
-
-struct CubeSquare {
-    HRGN region;
-    uint32_t colorIndex;
-    POINT labelPoint;
-    POINT corners[4];
-};
-
-// sideColors must stay first: the cube state file copies those 24 bytes straight out.
-struct CubeView {
-    COLORREF sideColors[6];
-    int32_t labelFontHeight;
-    int32_t gridPenWidth;
-    HMENU squareMenu;
-    HMENU centreMenu;
-    POINT menuPoint;
-    uint32_t leftDownPoint;
-    uint32_t leftUpPoint;
-    uint32_t rightDownPoint;
-    uint32_t rightUpPoint;
-    CubeSquare squares[54];
-    POINT gridPoints[2][29];
-};
-
-// The views' own context-menu commands.
-enum {
-    RotateCubeletCw = 3000,
-    RotateCubeletCcw = 3001,
-    MoveCubeletCommand = 3002,
-    RotateSideCw = 3003,
-    RotateSideCcw = 3004,
-    SetSideColor = 3005,
-    InformationLine = 3006,
-};
-
 extern const char CubeViewClassName[];
-// Side letters in the views' side order.
-extern const char ViewSideLetters[7];
-
 ATOM registerCubeViewClass(HINSTANCE instance);
 HWND createCubeView(HWND parent, HINSTANCE instance, const RECT* rect);
-CubeView* viewOf(HWND view);
-int squareAtPoint(const CubeView* view, int x, int y);
-void paintCubeView(HWND view);
-void repaintView(HWND view);
-
-bool onButtonUp(HWND view, UINT keyFlags, uint32_t releasePoint, bool right);
-bool turnSideByDrag(HWND view, int from, int to);
-bool rotateCubelet(HWND view, int square, bool clockwise);
-bool moveCubelet(HWND view, int from, int to);
-
-void createViewMenus(CubeView* view);
-void formatInformationLine(int square, char* text, size_t size);
-void showSquareMenu(HWND view, int square);
-void onMenuCommand(HWND view, int id);

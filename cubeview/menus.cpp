@@ -1,5 +1,5 @@
 // The views' two context menus and their commands.
-#include "cubeView.h"
+#include "cubeViewPrivate.h"
 #include "cubeletEdits.h"
 #include "../shell/colorChooser.h"
 

@@ -1,5 +1,5 @@
 // Editing a view with the mouse: drags turn sides, Ctrl edits turn or exchange cubelets.
-#include "cubeView.h"
+#include "cubeViewPrivate.h"
 #include "cubeletEdits.h"
 #include "../engine/packedCube.h"
 

@@ -1,4 +1,4 @@
-#include "cubeView.h"
+#include "cubeViewPrivate.h"
 #include "geometry.h"
 #include "../shell/settings.h"
 

@@ -16,12 +16,14 @@
 char SourceCubeFileName[RememberedNameSize];
 char DestinationCubeFileName[RememberedNameSize];
 
-// Only the source cube carries colours and comment; its colours come straight from the view.
+// Only the source cube carries colours and comment; its colours are the view's own.
 int writeCubeStateFile(const char* path, HWND view) {
     const bool source = view == App.sourceView;
     PackedCube state;
     SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(&state));
-    const void* colors = source ? viewOf(view)->sideColors : nullptr;
+    COLORREF viewColors[6];
+    SendMessageA(view, CCM_GETCOLORS, 0, reinterpret_cast<LPARAM>(viewColors));
+    const void* colors = source ? viewColors : nullptr;
     const char* comment = source ? CubeComment.text : nullptr;
     try {
         return writeWholeFile(path, buildStateFile(colors, state, comment)) ? 1 : 0;

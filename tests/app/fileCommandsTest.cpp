@@ -189,7 +189,7 @@ TEST_F(ProgramWindow, CubeFilesSaveAndLoad) {
     setCommentText(&CubeComment, "zz", 3);
     command(IDM_DEST_LOAD);
     EXPECT_TRUE(sameCube(state, viewState(App.destinationView)));
-    EXPECT_EQ(DefaultSideColors[0], viewOf(App.destinationView)->sideColors[0]);
+    EXPECT_EQ(DefaultSideColors[0], viewColors(App.destinationView)[0]);
     EXPECT_STREQ("zz", CubeComment.text);
     command(IDM_SOURCE_ASSEMBLE);
     setDefaultColors();
@@ -200,6 +200,6 @@ TEST_F(ProgramWindow, CubeFilesSaveAndLoad) {
     command(IDM_SOURCE_LOAD);
     EXPECT_TRUE(sameCube(state, viewState(App.sourceView)));
     EXPECT_EQ(0, std::memcmp(colors, SideColors.colors, sizeof colors));
-    EXPECT_EQ(0, std::memcmp(colors, viewOf(App.sourceView)->sideColors, sizeof colors));
+    EXPECT_EQ(0, std::memcmp(colors, viewColors(App.sourceView).data(), sizeof colors));
     EXPECT_STREQ("abc", CubeComment.text);
 }

@@ -95,7 +95,7 @@ TEST_F(ProgramWindow, SideColoringAppliesOnlyWhenAsked) {
     }));
     colorChooser = chooseColor;
     for (HWND view : {App.sourceView, App.destinationView}) {
-        EXPECT_EQ(painted[2] ^ 0x00FFFFFF, viewOf(view)->sideColors[2]);
-        EXPECT_EQ(painted[4], viewOf(view)->sideColors[4]);
+        EXPECT_EQ(painted[2] ^ 0x00FFFFFF, viewColors(view)[2]);
+        EXPECT_EQ(painted[4], viewColors(view)[4]);
     }
 }

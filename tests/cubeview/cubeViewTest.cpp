@@ -1,6 +1,6 @@
 #include "programWindow.h"
 #include "colorChooser.h"
-#include "cubeView.h"
+#include "cubeViewPrivate.h"
 #include "notation.h"
 #include "testCubes.h"
 

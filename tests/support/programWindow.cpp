@@ -50,6 +50,12 @@ PackedCube viewState(HWND view) {
     return state;
 }
 
+std::vector<COLORREF> viewColors(HWND view) {
+    std::vector<COLORREF> colors(6);
+    SendMessageA(view, CCM_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors.data()));
+    return colors;
+}
+
 void setViewState(HWND view, const PackedCube& state) {
     SendMessageA(view, CCM_SETSTATE, 1, reinterpret_cast<LPARAM>(&state));
 }

@@ -6,6 +6,7 @@
 #include "packedCube.h"
 
 #include <string>
+#include <vector>
 
 HINSTANCE testInstance();
 void registerProgramClasses();
@@ -14,6 +15,7 @@ COLORREF pixelAt(HWND window, int x, int y);
 std::string windowText(HWND window);
 PackedCube viewState(HWND view);
 void setViewState(HWND view, const PackedCube& state);
+std::vector<COLORREF> viewColors(HWND view);
 // Handles this thread's messages until done() holds; false when the time runs out first.
 template <class Condition> bool waitFor(Condition done, DWORD milliseconds = 20000) {
     for (const DWORD start = GetTickCount(); !done(); Sleep(1), pumpMessages())
