@@ -1,4 +1,5 @@
 #include "mainWindow.h"
+#include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "commentDialog.h"
 #include "helpMenu.h"
@@ -119,7 +120,7 @@ void guarded(void (*action)()) {
 void onMainCommand(HWND, int id, HWND, UINT code) {
     // Typing, pasting and other commands' changes of the field, but not the recorder's own.
     if (id == IDC_SEQUENCE && code == EN_CHANGE) {
-        if (!(RuntimeFlags & RecorderWriting)) confirmStopRecording();
+        if (!Recorder.writing) confirmStopRecording();
         return;
     }
     if (code != 0) return;

@@ -1,4 +1,5 @@
 #include "commentDialog.h"
+#include "../shell/currentSequence.h"
 #include "../shell/resource.h"
 #include "../shell/shell.h"
 #include "../engine/sequenceStore.h"

@@ -1,4 +1,5 @@
 #include "mainWindow.h"
+#include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "../shell/resource.h"
 #include "../shell/settings.h"
@@ -55,7 +56,7 @@ void onSetFocus(HWND, HWND) {
 
 // While recording, the field is drawn on light yellow, with one brush made when first needed.
 HBRUSH onCtlColorEdit(HWND hwnd, HDC dc, HWND control) {
-    if (!(RuntimeFlags & Recording))
+    if (!Recorder.on)
         return reinterpret_cast<HBRUSH>(DefWindowProcA(hwnd, WM_CTLCOLOREDIT,
                                                        reinterpret_cast<WPARAM>(dc),
                                                        reinterpret_cast<LPARAM>(control)));

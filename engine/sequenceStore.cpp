@@ -3,10 +3,6 @@
 
 #include <cstring>
 
-SequenceRecord CurrentSequence = {nullptr, 0, 0};
-CommentBuffer SequenceComment = {nullptr, 0};
-CommentBuffer CubeComment = {nullptr, 0};
-
 const MoveCode DefaultSequence[7] = {8, 2, 10, 0, 4, 6, EndOfMoves};
 
 namespace {
@@ -57,10 +53,6 @@ bool reserveSequence(SequenceRecord* record, uint32_t count) {
 }
 
 // An empty list is stored but reported as 0, which callers treat as a refusal.
-uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count) {
-    return storeSequence(&CurrentSequence, codes, sourceSize, count);
-}
-
 // Stores at most limit - 1 characters: callers pass the text's length + 1 for the whole text,
 // or a block length read from a file. The block is the copy length rounded down to a multiple
 // of 4, plus 4.

@@ -1,4 +1,4 @@
-// The program's one stored sequence and its two comments, in growable heap blocks.
+// Stored sequences and comments in growable heap blocks: the records and what keeps them.
 #pragma once
 
 #include "packedCube.h"
@@ -20,17 +20,12 @@ struct CommentBuffer {
     uint32_t capacity;
 };
 
-extern SequenceRecord CurrentSequence;
-extern CommentBuffer SequenceComment;
-extern CommentBuffer CubeComment;
-
 // F,R,B,L,T,U with its end marker.
 extern const MoveCode DefaultSequence[7];
 
 uint32_t storeSequence(SequenceRecord* record, const MoveCode* codes, uint32_t sourceSize,
                        uint32_t count);
 bool reserveSequence(SequenceRecord* record, uint32_t count);
-uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count);
 uint32_t setCommentText(CommentBuffer* buffer, const char* text, uint32_t limit);
 void freeSequenceRecord(SequenceRecord* record);
 void freeCommentBuffer(CommentBuffer* buffer);

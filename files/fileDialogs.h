@@ -3,11 +3,12 @@
 
 #include <windows.h>
 
+#include "../shell/currentSequence.h"
+
 #include <cstring>
 
 enum : DWORD {
-    RememberedNameSize = 512,
-    // The dialogs are told the buffer holds 511 characters.
+    // The dialogs are told the remembered name's buffer holds 511 characters.
     DialogNameSize = 511,
 };
 

@@ -1,5 +1,6 @@
 #include "recorder.h"
 #include "sequenceFile.h"
+#include "../shell/currentSequence.h"
 #include "../shell/messageBox.h"
 #include "../shell/shell.h"
 #include "../engine/notation.h"
@@ -13,7 +14,7 @@
 namespace {
 
 void stopRecording() {
-    RuntimeFlags &= uint8_t(~Recording);
+    Recorder.on = false;
     InvalidateRect(App.sequenceField, nullptr, TRUE);
     UpdateWindow(App.sequenceField);
 }
@@ -21,9 +22,9 @@ void stopRecording() {
 } // namespace
 
 void startRecording() {
-    if (RuntimeFlags & Recording) return;
+    if (Recorder.on) return;
     clearSequence();
-    RuntimeFlags |= Recording;
+    Recorder.on = true;
     InvalidateRect(App.sequenceField, nullptr, TRUE);
 }
 
@@ -31,14 +32,14 @@ void startRecording() {
 // canonical. The whole field is read: a limit below the longest canonical text would drop
 // recorded moves.
 void recordTurn(MoveCode code, bool halfTurn) {
-    if (!(RuntimeFlags & Recording) || code >= MoveCodeCount) return;
+    if (!Recorder.on || code >= MoveCodeCount) return;
     std::string text;
     if (!readWholeText(App.sequenceField, &text)) {
         // Without memory the move stays on the cube unrecorded; an unreadable field ends it.
         if (GetLastError() != ERROR_NOT_ENOUGH_MEMORY) confirmStopRecording();
         return;
     }
-    RuntimeFlags |= RecorderWriting;
+    Recorder.writing = true;
     const bool half = halfTurn && code % 2 == 0;
     const MoveCode turn[] = {code, half ? code : EndOfMoves, EndOfMoves};
     char letters[4];
@@ -46,19 +47,19 @@ void recordTurn(MoveCode code, bool halfTurn) {
     try {
         text += (text.empty() ? "" : ",") + std::string(letters);
     } catch (const std::bad_alloc&) {
-        RuntimeFlags &= uint8_t(~RecorderWriting);
+        Recorder.writing = false;
         return;
     }
     MoveCode codes[ScratchMoveCount + 1];
     const uint32_t count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
     setCurrentSequence(codes, sizeof codes, count);
     showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
-    RuntimeFlags &= uint8_t(~RecorderWriting);
+    Recorder.writing = false;
 }
 
 // The caller goes on with its own action whatever the answer.
 void confirmStopRecording() {
-    if (!(RuntimeFlags & Recording)) return;
+    if (!Recorder.on) return;
     const int answer = showMessageBox(
         App.mainWindow,
         "Sequence recording is about to be stopped.\r\n"

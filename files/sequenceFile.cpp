@@ -2,6 +2,7 @@
 #include "fileDialogs.h"
 #include "fileIo.h"
 #include "sequenceFormat.h"
+#include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "../engine/notation.h"
 #include "../engine/sequenceStore.h"
@@ -9,8 +10,6 @@
 #include <cstring>
 #include <new>
 #include <vector>
-
-char SequenceFileName[RememberedNameSize];
 
 // Everything is read and copied, and the memory for the moves and the comment had, before
 // anything is stored: a file that cannot be held in memory, or whose comment cannot be kept, is

@@ -1,8 +1,6 @@
 // Sequence files with their commands, the remembered name and the window title.
 #pragma once
 
-extern char SequenceFileName[512];
-
 int readSequenceFile(const char* path);
 int writeSequenceFile(const char* path);
 void clearSequence();

@@ -2,6 +2,7 @@
 #include "fileDialogs.h"
 #include "fileIo.h"
 #include "stateFormat.h"
+#include "../shell/currentSequence.h"
 #include "../shell/resource.h"
 #include "../shell/settings.h"
 #include "../shell/shell.h"
@@ -12,9 +13,6 @@
 #include <cstring>
 #include <new>
 #include <vector>
-
-char SourceCubeFileName[RememberedNameSize];
-char DestinationCubeFileName[RememberedNameSize];
 
 // Only the source cube carries colours and comment; its colours are the view's own.
 int writeCubeStateFile(const char* path, HWND view) {

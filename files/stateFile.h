@@ -3,9 +3,6 @@
 
 #include <windows.h>
 
-extern char SourceCubeFileName[512];
-extern char DestinationCubeFileName[512];
-
 int readCubeStateFile(const char* path, HWND view);
 int writeCubeStateFile(const char* path, HWND view);
 

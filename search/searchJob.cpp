@@ -1,4 +1,5 @@
 #include "searchJob.h"
+#include "../shell/currentSequence.h"
 #include "../shell/settings.h"
 #include "../shell/shell.h"
 #include "../cubeview/cubeView.h"

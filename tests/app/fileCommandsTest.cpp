@@ -1,4 +1,5 @@
 #include "programWindow.h"
+#include "currentSequence.h"
 #include "cubeView.h"
 #include "fileIo.h"
 #include "recorder.h"
@@ -63,7 +64,7 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     // Without memory, loads, saves and recorded turns change nothing.
     ASSERT_EQ(1, writeCubeStateFile(cube.c_str(), App.sourceView));
     setViewState(App.destinationView, afterMoves(SolvedCube, {8}));
-    RuntimeFlags |= Recording;
+    Recorder.on = true;
     failAllocations = true;
     const int done = readSequenceFile(one.c_str()) + writeSequenceFile(one.c_str()) +
                      readCubeStateFile(cube.c_str(), App.destinationView) +
@@ -75,7 +76,7 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     EXPECT_EQ(867u, CurrentSequence.length);
     EXPECT_TRUE(sameCube(afterMoves(SolvedCube, {8}), viewState(App.destinationView)));
     EXPECT_EQ(saved, fileBytes(one));
-    RuntimeFlags &= uint8_t(~Recording);
+    Recorder.on = false;
 
     // A comment that cannot be kept fails the whole load, though the moves or the state would
     // fit where they are; a save that cannot write keeps the stored sequence.

@@ -1,4 +1,5 @@
 #include "programWindow.h"
+#include "currentSequence.h"
 #include "cubeView.h"
 #include "mainWindow.h"
 #include "runtimeFlags.h"
@@ -155,7 +156,7 @@ void ProgramWindow::SetUp() {
 void ProgramWindow::TearDown() {
     if (ActiveJob) ActiveJob->search.running = false;
     waitFor([] { return ActiveJob == nullptr; });
-    RuntimeFlags &= uint8_t(~(Recording | RecorderWriting));
+    Recorder = {};
     DestroyWindow(window);
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);

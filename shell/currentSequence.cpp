@@ -1,0 +1,13 @@
+#include "currentSequence.h"
+
+SequenceRecord CurrentSequence = {nullptr, 0, 0};
+CommentBuffer SequenceComment = {nullptr, 0};
+CommentBuffer CubeComment = {nullptr, 0};
+char SequenceFileName[RememberedNameSize];
+char SourceCubeFileName[RememberedNameSize];
+char DestinationCubeFileName[RememberedNameSize];
+RecordingState Recorder = {false, false};
+
+uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count) {
+    return storeSequence(&CurrentSequence, codes, sourceSize, count);
+}
