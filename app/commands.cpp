@@ -17,9 +17,24 @@
 #include "../search/searchJob.h"
 
 #include <cstring>
+#include <new>
 #include <initializer_list>
 
 namespace {
+
+// The comment changes only on OK; an absent comment first becomes the empty text, so the
+// dialog always has one to show.
+void editComment(CommentBuffer* comment, const char* title) {
+    if (!comment->text && !setCommentText(comment, "", 1)) return;
+    CommentEdit edit = {title, {}};
+    try {
+        edit.text = comment->text;
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    if (runCommentDialog(App.mainWindow, &edit))
+        setCommentText(comment, edit.text.c_str(), uint32_t(edit.text.size()) + 1);
+}
 
 // Scratch of the commands, user-interface thread only.
 alignas(16) PackedCube sourceState;
@@ -199,10 +214,10 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             showSideColoringDialog(App.mainWindow);
             break;
         case IDM_SEQUENCE_COMMENT:
-            editComment(App.mainWindow, &SequenceComment);
+            editComment(&SequenceComment, "Sequence Comment Dialog");
             break;
         case IDM_CUBE_COMMENT:
-            editComment(App.mainWindow, &CubeComment);
+            editComment(&CubeComment, "Cube Comment Dialog");
             break;
         case IDM_OPTIONS:
             showOptionsDialog(App.mainWindow);

@@ -1,8 +1,6 @@
 #include "commentDialog.h"
-#include "../shell/currentSequence.h"
 #include "../shell/resource.h"
 #include "../shell/shell.h"
-#include "../engine/sequenceStore.h"
 
 #include <new>
 #include <string>
@@ -15,30 +13,17 @@ enum : int {
     CommentTypingLimit = 1020,
 };
 
-// The comment shown, and the edited text that OK hands back.
-struct CommentEdit {
-    const CommentBuffer* comment;
-    std::string text;
-};
-
 CommentEdit* editOf(HWND dialog) {
     return reinterpret_cast<CommentEdit*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-const char* titleFor(const CommentBuffer* comment) {
-    if (comment == &SequenceComment) return "Sequence Comment Dialog";
-    if (comment == &CubeComment) return "Cube Comment Dialog";
-    return nullptr;
-}
-
 BOOL onInitDialog(HWND dialog, CommentEdit* edit) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(edit));
-    const char* title = edit ? titleFor(edit->comment) : nullptr;
-    if (!title || !SetDlgItemTextA(dialog, IDC_COMMENT_EDIT, edit->comment->text)) {
+    if (!edit || !SetDlgItemTextA(dialog, IDC_COMMENT_EDIT, edit->text.c_str())) {
         EndDialog(dialog, 0);
         return TRUE;
     }
-    SetWindowTextA(dialog, title);
+    SetWindowTextA(dialog, edit->title);
     HWND field = GetDlgItem(dialog, IDC_COMMENT_EDIT);
     SendMessageA(field, EM_LIMITTEXT, CommentTypingLimit, 0);
     // The dialog manager would select the whole text when it gave the edit the focus, so the
@@ -85,13 +70,7 @@ INT_PTR CALLBACK commentDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM 
 
 } // namespace
 
-// The comment changes only on OK; an absent comment first becomes the empty text, so the
-// dialog always has one to show.
-void editComment(HWND owner, CommentBuffer* comment) {
-    if (!comment->text && !setCommentText(comment, "", 1)) return;
-    CommentEdit edit = {comment, {}};
-    if (DialogBoxParamA(App.instance, MAKEINTRESOURCEA(IDD_COMMENT), owner, commentDialogProc,
-                        reinterpret_cast<LPARAM>(&edit)) != 1)
-        return;
-    setCommentText(comment, edit.text.c_str(), uint32_t(edit.text.size()) + 1);
+bool runCommentDialog(HWND owner, CommentEdit* edit) {
+    return DialogBoxParamA(App.instance, MAKEINTRESOURCEA(IDD_COMMENT), owner, commentDialogProc,
+                           reinterpret_cast<LPARAM>(edit)) == 1;
 }

@@ -1,8 +1,15 @@
-// The comment dialog, editing the sequence comment or the cube comment.
+// The comment dialog: edits one comment's text under a title of its caller's choosing.
 #pragma once
 
 #include <windows.h>
 
-struct CommentBuffer;
+#include <string>
 
-void editComment(HWND owner, CommentBuffer* comment);
+// What the dialog shows, and the text that OK gives back.
+struct CommentEdit {
+    const char* title;
+    std::string text;
+};
+
+// True when the user confirmed with OK; the caller stores the text.
+bool runCommentDialog(HWND owner, CommentEdit* edit);

@@ -82,6 +82,12 @@ void onNcDestroy() {
     App.recordingBrush = nullptr;
 }
 
+// The search's own thread hands over what the user accepted; the sequence is stored here, on
+// the thread that owns it and the field.
+void onSearchAccepted(const SearchJob* job) {
+    acceptSequence(job->result, sizeof job->result, job->resultLength);
+}
+
 // Only turns of the destination cube are recorded; any other edit of a cube asks first.
 void onNotify(const NMHDR* note) {
     if (note->code == CVN_EDITING) confirmStopRecording();
@@ -123,7 +129,7 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             onNotify(reinterpret_cast<const NMHDR*>(lParam));
             return 0;
         case WM_SEARCH_ACCEPTED:
-            onSearchAccepted(reinterpret_cast<SearchJob*>(lParam));
+            onSearchAccepted(reinterpret_cast<const SearchJob*>(lParam));
             return 0;
         case WM_SEARCH_FINISHED:
             onSearchFinished(reinterpret_cast<SearchJob*>(lParam));

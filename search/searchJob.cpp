@@ -189,13 +189,6 @@ void reportResult(SearchJob* job, uint32_t length, uint32_t elapsed) {
     SendMessageA(App.mainWindow, WM_SEARCH_ACCEPTED, 0, reinterpret_cast<LPARAM>(job));
 }
 
-// On the user-interface thread, which owns the stored sequence and the field. A result of 876
-// moves does not fit and changes nothing.
-void onSearchAccepted(SearchJob* job) {
-    if (!setCurrentSequence(job->result, sizeof job->result, job->resultLength)) return;
-    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
-}
-
 void onSearchFinished(SearchJob* job) {
     if (job->thread) CloseHandle(job->thread);
     if (ActiveJob == job) ActiveJob = nullptr;

@@ -46,7 +46,6 @@ extern SearchJob* ActiveJob;
 void startSearch();
 void searchThreadMain(SearchJob* job);
 void reportResult(SearchJob* job, uint32_t length, uint32_t elapsed);
-void onSearchAccepted(SearchJob* job);
 void onSearchFinished(SearchJob* job);
 
 uint32_t elapsedSince(uint32_t startTick);

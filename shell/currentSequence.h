@@ -24,3 +24,6 @@ extern char DestinationCubeFileName[RememberedNameSize];
 extern RecordingState Recorder;
 
 uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count);
+// A sequence the user accepted, such as a search's result: stored whole and shown in the field.
+// One too long to store changes nothing.
+void acceptSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count);
