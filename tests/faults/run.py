@@ -30,7 +30,7 @@ def sync_tree():
             continue
         if not os.path.exists(copy) or not filecmp.cmp(source, copy, shallow=False):
             os.makedirs(os.path.dirname(copy), exist_ok=True)
-            shutil.copy2(source, copy)
+            shutil.copy(source, copy)  # a fresh time, so the build sees the change
 
 
 def run(command, **kwargs):
