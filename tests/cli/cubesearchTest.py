@@ -98,6 +98,10 @@ with tempfile.TemporaryDirectory() as folder:
     code, out, err = run("--batch", stdin="assembled seq:F,R\nassembled\n")
     expect("batch with a bad line", (code, out, err),
            (2, "F,R\n", "cubesearch: line 2: expected FROM TO\n"))
+    expect("batch with a third field", run("--batch", stdin="assembled assembled x\n"),
+           (2, "", "cubesearch: line 1: expected FROM TO\n"))
+    expect("numbers at their limits", run("--max-moves", "876", "--threads", "256", "assembled",
+                                          "seq:F,R"), (0, "F,R\n", ""))
     # Nothing found on one line is the batch's status, whatever the lines after it find.
     expect("not found, then found", run("--batch", "--max-moves", "3", stdin="assembled seq:R,T,F,L"
                                         "\nassembled seq:F,R\n"), (1, "not found\nF,R\n", ""))

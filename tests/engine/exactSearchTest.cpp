@@ -398,7 +398,8 @@ TEST(DeepTables, OnlyWholeTablesOfThisVersionAreUsed) {
     flipped[good.size() / 2] ^= 0x10;
     newer[12] = char(TableFileVersion + 1);
     foreign[8] = char(CornerTable + 1);
-    const std::string hostile[] = {good.substr(0, good.size() / 2), flipped, newer, foreign};
+    const std::string hostile[] = {good.substr(0, good.size() / 2), good + "x", flipped, newer,
+                                   foreign};
     for (const std::string& bytes : hostile) {
         SCOPED_TRACE(bytes.size());
         writeAll(path, bytes);
