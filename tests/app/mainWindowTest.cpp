@@ -31,6 +31,8 @@ TEST_F(ProgramWindow, ExecuteCopyAssembleAndSwap) {
         EXPECT_TRUE(sameCube(expected, viewState(App.destinationView))) << text.substr(0, 9);
     }
     EXPECT_TRUE(sameCube(scrambled(), viewState(App.sourceView)));
+    command(IDM_DEFAULT_SEQUENCE);
+    EXPECT_EQ("F,R,B,L,T,U", field());
 
     // Each command, then whether the source and the destination show the scrambled cube.
     const std::pair<int, const char*> steps[] = {

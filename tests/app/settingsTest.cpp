@@ -67,6 +67,11 @@ TEST_F(ProgramWindow, OptionsApplyAndSaveTheSettings) {
         SendDlgItemMessageA(dialog, IDC_OPTIONS_CANCEL, BM_CLICK, 0, 0);
     }));
     EXPECT_EQ(3u, questions.size());
+    EXPECT_EQ(
+        "This priority for thread is too high.\r\nIn most cases it will not encrease the speed "
+        "significantly\r\nbut may cause problems with window responce and system "
+        "performance.",
+        questions[0]);
     const AppSettings applied = {123, 2, 2048, 0xBE};
     EXPECT_EQ(bytesOf(applied), bytesOf(Settings));
     setDefaultSettings();
