@@ -285,6 +285,18 @@ TEST(ExactSearch, AnEarlierPartWinsWhicheverMatchesFirst) {
     }
 }
 
+// No length is searched for a target that no sequence reaches, whatever the limit.
+TEST(DeepSearch, AnUnreachableTargetEndsAtOnce) {
+    for (const PackedCube& impossible : {flippedEdge(), twistedCorner()}) {
+        const Answer deepAnswer = run(findSequenceDeep, SolvedCube, impossible, MaxExecuteMoves);
+        EXPECT_TRUE(deepAnswer.moves.empty());
+        EXPECT_EQ(0u, deepAnswer.nodes);
+        const Answer exact = run(findSequenceExact, SolvedCube, impossible, MaxExecuteMoves);
+        EXPECT_TRUE(exact.moves.empty());
+        EXPECT_EQ(0u, exact.tested + exact.nodes);
+    }
+}
+
 // Pause holds every worker; clearing running, as Abort does, ends the whole search with nothing
 // found: no worker takes another part, and no longer length is tried.
 TEST(ExactSearch, PauseHoldsAndStopEndsEveryWorker) {

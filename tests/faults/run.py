@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
 """Injects each slip of tests/faults/slips/ in turn into a scratch copy of the tree, builds it
-incrementally and runs the suite against it, stopping at the first failure: a slip is caught
-when a test fails. The native suite goes first; what it misses (the window code is not in the
-native build) goes on to each Windows build this host can run, under Wine. Says which test
-caught each, and how many were caught.
-
-A slip's first line says what it breaks; "# equivalent: why" marks one that changes no
-behaviour, which does not count against the suite.
-
-usage: tests/faults/run.py [--windows] [SLIP-NAME ...]"""
+incrementally and runs the suite, stopping at the first failure, which catches the slip: the
+native suite first, then, for what it misses (or lacks: the window code), each Windows build
+this host runs, under Wine. A slip's first line says what it breaks; "# equivalent: why" marks
+one that changes no behaviour and does not count. Usage: tests/faults/run.py [SLIP-NAME ...]"""
 import filecmp, os, shutil, subprocess, sys, time
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -26,9 +21,7 @@ def sync_tree():
                            check=True).stdout.split("\n")
     for name in filter(None, files):
         source, copy = os.path.join(root, name), os.path.join(tree, name)
-        if not os.path.isfile(source):
-            continue
-        if not os.path.exists(copy) or not filecmp.cmp(source, copy, shallow=False):
+        if os.path.isfile(source) and not (os.path.exists(copy) and filecmp.cmp(source, copy, False)):
             os.makedirs(os.path.dirname(copy), exist_ok=True)
             shutil.copy(source, copy)  # a fresh time, so the build sees the change
 
@@ -48,7 +41,6 @@ def first_failure(output):
     for line in output.splitlines():
         if "***Failed" in line or "***Timeout" in line or "***Exception" in line:
             return line.split(":", 1)[-1].split("...")[0].strip()
-    return None
 
 
 def shell(script):
@@ -98,18 +90,17 @@ def try_slip(build, name):
         if not made:
             return "missed", "does not build" if made is None else f"not in the {build.name} build"
         tests = build.test(touched)
-        if tests.returncode != 0 and first_failure(tests.stdout):
-            return "caught", f"caught by {first_failure(tests.stdout)} ({build.name})"
-        if tests.returncode != 0:
-            return "missed", f"the suite did not run ({build.name})"
-        return "missed", f"NOT CAUGHT ({build.name})"
+        failed = tests.returncode and first_failure(tests.stdout)
+        if failed:
+            return "caught", f"caught by {failed} ({build.name})"
+        return "missed", ("the suite did not run" if tests.returncode else "NOT CAUGHT") + \
+            f" ({build.name})"
     finally:
         apply(patch, "-R")
 
 
 def windows_builds(native):
-    """The Windows builds this host runs, under the project's Wine set-up, skipping the tests the
-    native suite has too."""
+    """The Windows builds this host runs, in the project's Wine set-up."""
     names = [l.split(": ", 1)[1] for l in run(["ctest", "--test-dir", native.dir, "-N"]).stdout
              .splitlines() if ": " in l and "Test" in l]
     skip = "^(" + "|".join(n.replace(".", "\\.") for n in names) + ")$"
@@ -134,10 +125,7 @@ def windows_builds(native):
 
 
 def main():
-    # --windows: straight to the Windows builds, for slips the native suite is known to miss.
-    windows_only = sys.argv[1:2] == ["--windows"]
-    names = sys.argv[1 + windows_only:] or sorted(
-        n[:-6] for n in os.listdir(slips_dir) if n.endswith(".patch"))
+    names = sys.argv[1:] or sorted(n[:-6] for n in os.listdir(slips_dir) if n.endswith(".patch"))
     sync_tree()
     native = Build("native", [])
     if native.build() is None:
@@ -150,8 +138,7 @@ def main():
             equivalent += 1
             print(f"{name}: {what}", flush=True)
         else:
-            results[name] = (what, *(("missed", "skipped natively") if windows_only
-                                     else try_slip(native, name)))
+            results[name] = (what, *try_slip(native, name))
             print(f"{name}: {results[name][2]}", flush=True)
     for build in windows_builds(native) if any(r[1] == "missed" for r in results.values()) else []:
         for name in [n for n, r in results.items() if r[1] == "missed"]:
