@@ -43,6 +43,19 @@ char sequenceText[SequenceTextSize];
 MoveCode scratchMoves[ScratchMoveCount + 1];
 char optimizedText[3 * ScratchMoveCount + 4];
 
+// The views draw their labels from the settings, so the whole window is repainted.
+void storeOptions(const AppSettings& values, bool save) {
+    Settings = values;
+    if (save) saveSettings();
+    RedrawWindow(App.mainWindow, nullptr, nullptr,
+                 RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void editOptions() {
+    OptionsEdit edit = {Settings, (RuntimeFlags & Sse2Available) != 0, storeOptions};
+    showOptionsDialog(App.mainWindow, &edit);
+}
+
 void fetchState(HWND view, PackedCube* state) {
     SendMessageA(view, CCM_GETSTATE, 0, reinterpret_cast<LPARAM>(state));
 }
@@ -135,7 +148,9 @@ void guarded(void (*action)()) {
 void onMainCommand(HWND, int id, HWND, UINT code) {
     // Typing, pasting and other commands' changes of the field, but not the recorder's own.
     if (id == IDC_SEQUENCE && code == EN_CHANGE) {
-        if (!Recorder.writing) confirmStopRecording();
+        if (Recorder.writing) return;
+        confirmStopRecording();
+        if (Recorder.on) takeFieldAsRecorded();
         return;
     }
     if (code != 0) return;
@@ -220,7 +235,7 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             editComment(&CubeComment, "Cube Comment Dialog");
             break;
         case IDM_OPTIONS:
-            showOptionsDialog(App.mainWindow);
+            editOptions();
             break;
         case IDM_HELP:
             openHelpWindow(App.mainWindow);

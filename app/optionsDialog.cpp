@@ -1,9 +1,7 @@
 #include "optionsDialog.h"
 #include "../shell/messageBox.h"
 #include "../shell/resource.h"
-#include "../shell/settings.h"
 #include "../shell/shell.h"
-#include "../engine/runtimeFlags.h"
 
 #include <commctrl.h>
 
@@ -37,7 +35,7 @@ const char PriorityWarning[] =
 // The record, and the priority list's selection as last seen: the list also reports a key
 // press that leaves the selection where it was, which is no change to warn about.
 struct OptionsDialog {
-    OptionsRecord record;
+    OptionsEdit* edit;
     LRESULT priorityShown;
 };
 
@@ -75,35 +73,36 @@ LRESULT selectedEntry(HWND dialog) {
     return SendDlgItemMessageA(dialog, IDC_PRIORITY, CB_GETCURSEL, 0, 0);
 }
 
-void fillPriorityList(HWND dialog) {
+void fillPriorityList(HWND dialog, uint32_t priorityIndex) {
     HWND list = GetDlgItem(dialog, IDC_PRIORITY);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (const PriorityEntry& entry : Priorities)
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.caption));
     // An index outside the table selects nothing.
-    SendMessageA(list, CB_SETCURSEL, WPARAM(Settings.priorityIndex), 0);
+    SendMessageA(list, CB_SETCURSEL, WPARAM(priorityIndex), 0);
 }
 
 BOOL onInitDialog(HWND dialog, OptionsDialog* state) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    if (state->record.sse2Available) {
+    const AppSettings& values = state->edit->values;
+    if (state->edit->sse2Available) {
         EnableWindow(GetDlgItem(dialog, IDC_DISABLE_SSE2), TRUE);
-        check(dialog, IDC_DISABLE_SSE2, Settings.flags & DisableSse2);
+        check(dialog, IDC_DISABLE_SSE2, values.flags & DisableSse2);
     }
-    check(dialog, IDC_SHOW_LABELS, Settings.flags & ShowLabels);
-    check(dialog, IDC_DISABLE_THREADED, Settings.flags & DisableThreadedSearch);
-    check(dialog, IDC_PRESERVE_COLORS, Settings.flags & PreserveColors);
-    check(dialog, IDC_FAST_SEARCH, Settings.flags & FastSearch);
+    check(dialog, IDC_SHOW_LABELS, values.flags & ShowLabels);
+    check(dialog, IDC_DISABLE_THREADED, values.flags & DisableThreadedSearch);
+    check(dialog, IDC_PRESERVE_COLORS, values.flags & PreserveColors);
+    check(dialog, IDC_FAST_SEARCH, values.flags & FastSearch);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
-    SetDlgItemInt(dialog, IDC_MAX_MOVES, Settings.maxMoves, FALSE);
+    SetDlgItemInt(dialog, IDC_MAX_MOVES, values.maxMoves, FALSE);
     SendDlgItemMessageA(dialog, IDC_MAX_MOVES, EM_LIMITTEXT, 3, 0);
-    fillPriorityList(dialog);
+    fillPriorityList(dialog, values.priorityIndex);
     state->priorityShown = selectedEntry(dialog);
     enableThreadControls(dialog);
     SendDlgItemMessageA(dialog, IDC_INTERVAL_SLIDER, TBM_SETRANGE, FALSE,
                         MAKELPARAM(0, LastSliderPosition));
     SendDlgItemMessageA(dialog, IDC_INTERVAL_SLIDER, TBM_SETPOS, TRUE,
-                        positionOfInterval(Settings.updateInterval));
+                        positionOfInterval(values.updateInterval));
     showSliderInterval(dialog);
     return TRUE;
 }
@@ -123,8 +122,8 @@ uint32_t movesInField(HWND dialog) {
     return value;
 }
 
-void setFlag(uint8_t bit, bool on) {
-    Settings.flags = on ? uint8_t(Settings.flags | bit) : uint8_t(Settings.flags & ~bit);
+void setFlag(AppSettings* values, uint8_t bit, bool on) {
+    values->flags = on ? uint8_t(values->flags | bit) : uint8_t(values->flags & ~bit);
 }
 
 // The list has no selection only when the stored index was outside the table; Idle is the
@@ -136,19 +135,17 @@ uint32_t selectedPriority(HWND dialog) {
 }
 
 // Bits 5 to 7 of the flags are left as they were read.
-void apply(HWND dialog, const OptionsRecord& record) {
-    if (record.sse2Available) setFlag(DisableSse2, isChecked(dialog, IDC_DISABLE_SSE2));
-    setFlag(ShowLabels, isChecked(dialog, IDC_SHOW_LABELS));
-    setFlag(DisableThreadedSearch, isChecked(dialog, IDC_DISABLE_THREADED));
-    setFlag(PreserveColors, isChecked(dialog, IDC_PRESERVE_COLORS));
-    setFlag(FastSearch, isChecked(dialog, IDC_FAST_SEARCH));
-    Settings.updateInterval = intervalAtPosition(sliderPosition(dialog));
-    Settings.priorityIndex = selectedPriority(dialog);
-    Settings.maxMoves = movesInField(dialog);
-    // The views draw their labels from the settings, so the whole window is repainted.
-    if (HWND owner = GetWindow(dialog, GW_OWNER))
-        RedrawWindow(owner, nullptr, nullptr,
-                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+void apply(HWND dialog, OptionsEdit* edit, bool save) {
+    AppSettings* values = &edit->values;
+    if (edit->sse2Available) setFlag(values, DisableSse2, isChecked(dialog, IDC_DISABLE_SSE2));
+    setFlag(values, ShowLabels, isChecked(dialog, IDC_SHOW_LABELS));
+    setFlag(values, DisableThreadedSearch, isChecked(dialog, IDC_DISABLE_THREADED));
+    setFlag(values, PreserveColors, isChecked(dialog, IDC_PRESERVE_COLORS));
+    setFlag(values, FastSearch, isChecked(dialog, IDC_FAST_SEARCH));
+    values->updateInterval = intervalAtPosition(sliderPosition(dialog));
+    values->priorityIndex = selectedPriority(dialog);
+    values->maxMoves = movesInField(dialog);
+    edit->store(*values, save);
 }
 
 void onPriorityChange(HWND dialog, OptionsDialog* state) {
@@ -172,12 +169,11 @@ void onCommand(HWND dialog, int id, UINT code) {
             break;
         case IDC_OPTIONS_SAVE:
             if (code != BN_CLICKED) break;
-            apply(dialog, state->record);
-            saveSettings(state->record.keyPath);
+            apply(dialog, state->edit, true);
             break;
         case IDC_OPTIONS_OK:
             if (code != BN_CLICKED) break;
-            apply(dialog, state->record);
+            apply(dialog, state->edit, false);
             EndDialog(dialog, 0);
             break;
         case IDC_OPTIONS_CANCEL:
@@ -206,12 +202,8 @@ INT_PTR CALLBACK optionsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM 
 
 } // namespace
 
-void showOptionsDialog(HWND owner, const OptionsRecord& record) {
-    OptionsDialog state = {record, CB_ERR};
+void showOptionsDialog(HWND owner, OptionsEdit* edit) {
+    OptionsDialog state = {edit, CB_ERR};
     DialogBoxParamA(App.instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, optionsDialogProc,
                     reinterpret_cast<LPARAM>(&state));
-}
-
-void showOptionsDialog(HWND owner) {
-    showOptionsDialog(owner, {(RuntimeFlags & Sse2Available) != 0, SettingsKeyPath});
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "../shell/settings.h"
+
 enum : int {
     LastSliderPosition = 10,
 };
@@ -13,11 +15,13 @@ uint32_t intervalAtPosition(int position);
 int positionOfInterval(uint32_t interval);
 void formatInterval(char* text, uint32_t interval);
 
-// Whether the SSE2 choice is open to the user, and where Save Settings stores the settings.
-struct OptionsRecord {
+// The settings the dialog edits, whether the SSE2 choice is open to the user, and what the
+// caller does with the result: OK stores it; Save Settings stores and saves it, the dialog
+// staying open.
+struct OptionsEdit {
+    AppSettings values;
     bool sse2Available;
-    const char* keyPath;
+    void (*store)(const AppSettings& values, bool save);
 };
 
-void showOptionsDialog(HWND owner, const OptionsRecord& record);
-void showOptionsDialog(HWND owner);
+void showOptionsDialog(HWND owner, OptionsEdit* edit);

@@ -3,13 +3,6 @@
 #include "../shell/currentSequence.h"
 #include "../shell/messageBox.h"
 #include "../shell/shell.h"
-#include "../engine/notation.h"
-#include "../engine/runtimeFlags.h"
-#include "../engine/sequenceStore.h"
-
-#include <cstring>
-#include <new>
-#include <string>
 
 namespace {
 
@@ -28,33 +21,11 @@ void startRecording() {
     InvalidateRect(App.sequenceField, nullptr, TRUE);
 }
 
-// The field is rewritten from the stored codes each time, so the recorded text is always
-// canonical. The whole field is read: a limit below the longest canonical text would drop
-// recorded moves.
+// A half turn is its quarter turn twice; a counter-clockwise code has no half turn of its own.
 void recordTurn(MoveCode code, bool halfTurn) {
     if (!Recorder.on || code >= MoveCodeCount) return;
-    std::string text;
-    if (!readWholeText(App.sequenceField, &text)) {
-        // Without memory the move stays on the cube unrecorded; an unreadable field ends it.
-        if (GetLastError() != ERROR_NOT_ENOUGH_MEMORY) confirmStopRecording();
-        return;
-    }
-    Recorder.writing = true;
-    const bool half = halfTurn && code % 2 == 0;
-    const MoveCode turn[] = {code, half ? code : EndOfMoves, EndOfMoves};
-    char letters[4];
-    formatMoveText(turn, letters, half ? 2 : 1);
-    try {
-        text += (text.empty() ? "" : ",") + std::string(letters);
-    } catch (const std::bad_alloc&) {
-        Recorder.writing = false;
-        return;
-    }
-    MoveCode codes[ScratchMoveCount + 1];
-    const uint32_t count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
-    setCurrentSequence(codes, sizeof codes, count);
-    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
-    Recorder.writing = false;
+    const MoveCode turn[] = {code, code};
+    appendRecordedMoves(turn, halfTurn && code % 2 == 0 ? 2 : 1);
 }
 
 // The caller goes on with its own action whatever the answer.

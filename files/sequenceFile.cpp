@@ -11,31 +11,38 @@
 #include <new>
 #include <vector>
 
-// Everything is read and copied, and the memory for the moves and the comment had, before
-// anything is stored: a file that cannot be held in memory, or whose comment cannot be kept, is
-// refused like a bad one, with nothing changed.
-int readSequenceFile(const char* path) {
+// Everything is read and copied before anything is stored: a file that cannot be held in memory
+// is refused like a bad one.
+bool readSequenceContent(const char* path, SequenceContent* content) {
     std::vector<uint8_t> bytes;
-    std::vector<MoveCode> codes;
-    std::vector<char> comment;
     SequenceFileParts parts;
     try {
         if (!readWholeFile(path, &bytes) || !parseSequenceFile(bytes.data(), bytes.size(), &parts))
-            return 0;
-        codes.assign(parts.moves, parts.moves + parts.moveCount);
-        codes.push_back(EndOfMoves);
+            return false;
+        content->codes.assign(parts.moves, parts.moves + parts.moveCount);
+        content->codes.push_back(EndOfMoves);
+        content->moveCount = parts.moveCount;
+        content->hasComment = parts.comment != nullptr;
+        content->commentLength = parts.commentLength;
         if (parts.comment) {
             // The block need not hold a NUL; the copy is bounded by its length.
-            comment.assign(size_t(parts.commentLength) + 1, '\0');
-            std::memcpy(comment.data(), parts.comment, parts.commentLength);
+            content->comment.assign(size_t(parts.commentLength) + 1, '\0');
+            std::memcpy(content->comment.data(), parts.comment, parts.commentLength);
         }
     } catch (const std::bad_alloc&) {
-        return 0;
+        return false;
     }
-    if (!reserveSequence(&CurrentSequence, parts.moveCount)) return 0;
-    if (parts.comment && !setCommentText(&SequenceComment, comment.data(), parts.commentLength))
-        return 0;
-    return setCurrentSequence(codes.data(), uint32_t(codes.size()), parts.moveCount) ? 1 : 0;
+    return true;
+}
+
+// A file whose comment cannot be kept is refused too, with nothing changed.
+int readSequenceFile(const char* path) {
+    SequenceContent content;
+    if (!readSequenceContent(path, &content)) return 0;
+    const char* comment = content.hasComment ? content.comment.data() : nullptr;
+    return takeSequence(content.codes.data(), content.moveCount, comment, content.commentLength)
+               ? 1
+               : 0;
 }
 
 namespace {

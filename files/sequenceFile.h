@@ -1,6 +1,22 @@
 // Sequence files with their commands, the remembered name and the window title.
 #pragma once
 
+#include "../engine/packedCube.h"
+
+#include <vector>
+
+// What a sequence file holds, copied out of its bytes: the codes with their end marker, and the
+// comment with a NUL added.
+struct SequenceContent {
+    std::vector<MoveCode> codes;
+    uint32_t moveCount;
+    bool hasComment;
+    std::vector<char> comment;
+    uint32_t commentLength;
+};
+
+bool readSequenceContent(const char* path, SequenceContent* content);
+// Reads the file and hands what it holds to the current sequence.
 int readSequenceFile(const char* path);
 int writeSequenceFile(const char* path);
 void clearSequence();

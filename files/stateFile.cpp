@@ -30,34 +30,42 @@ int writeCubeStateFile(const char* path, HWND view) {
     }
 }
 
-// The whole file is checked and copied, and its comment stored, before anything else is
-// applied: a rejected file, one that cannot be held in memory, or one whose comment cannot be
-// kept, changes nothing.
-int readCubeStateFile(const char* path, HWND view) {
-    const bool source = view == App.sourceView;
+// The whole file is checked and copied before anything is applied: one that cannot be held in
+// memory is refused like a bad one.
+bool readCubeStateContent(const char* path, StateContent* content) {
     std::vector<uint8_t> bytes;
-    std::vector<char> comment;
     StateFileParts parts;
     try {
         if (!readWholeFile(path, &bytes) || !parseStateFile(bytes.data(), bytes.size(), &parts))
-            return 0;
-        if (source && parts.comment) {
-            comment.assign(size_t(parts.commentLength) + 1, '\0');
-            std::memcpy(comment.data(), parts.comment, parts.commentLength);
+            return false;
+        std::memcpy(content->state.bytes, parts.state, sizeof content->state.bytes);
+        content->hasColors = parts.colors != nullptr;
+        if (parts.colors) std::memcpy(content->colors, parts.colors, sizeof content->colors);
+        content->hasComment = parts.comment != nullptr;
+        content->commentLength = parts.commentLength;
+        if (parts.comment) {
+            content->comment.assign(size_t(parts.commentLength) + 1, '\0');
+            std::memcpy(content->comment.data(), parts.comment, parts.commentLength);
         }
     } catch (const std::bad_alloc&) {
-        return 0;
+        return false;
     }
-    if (source && parts.comment &&
-        !setCommentText(&CubeComment, comment.data(), parts.commentLength))
+    return true;
+}
+
+// The comment is stored first: a file whose comment cannot be kept changes nothing.
+int readCubeStateFile(const char* path, HWND view) {
+    const bool source = view == App.sourceView;
+    StateContent content;
+    if (!readCubeStateContent(path, &content)) return 0;
+    if (source && content.hasComment &&
+        !takeCubeComment(content.comment.data(), content.commentLength))
         return 0;
-    if (source && parts.colors) {
-        std::memcpy(SideColors.colors, parts.colors, 6 * sizeof(uint32_t));
+    if (source && content.hasColors) {
+        std::memcpy(SideColors.colors, content.colors, sizeof content.colors);
         SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
     }
-    PackedCube state;
-    std::memcpy(state.bytes, parts.state, sizeof state.bytes);
-    SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(view, CCM_SETSTATE, 0, reinterpret_cast<LPARAM>(&content.state));
     InvalidateRect(view, nullptr, TRUE);
     UpdateWindow(view);
     return 1;

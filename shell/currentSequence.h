@@ -27,3 +27,13 @@ uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t
 // A sequence the user accepted, such as a search's result: stored whole and shown in the field.
 // One too long to store changes nothing.
 void acceptSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count);
+// A sequence read from a file, with its comment (null when the file has none): the memory for
+// both is had before either changes, so a refusal changes nothing.
+bool takeSequence(const MoveCode* codes, uint32_t count, const char* comment,
+                  uint32_t commentLength);
+bool takeCubeComment(const char* comment, uint32_t commentLength);
+// Turns recorded on the cube, added to the stored codes and shown. Without memory for the new
+// text nothing changes, so the field and the stored codes never disagree.
+void appendRecordedMoves(const MoveCode* moves, uint32_t count);
+// After the user changed the field while recording: recording goes on from what it shows.
+void takeFieldAsRecorded();

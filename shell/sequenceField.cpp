@@ -12,22 +12,28 @@ bool useSse2() {
     return (RuntimeFlags & Sse2Available) && !(Settings.flags & DisableSse2);
 }
 
+namespace {
+
 // Formats into a buffer sized for the list (3 characters a move at most), so no list can
 // overflow it. The field's change notice follows, as for any other change of its text.
-void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count) {
+bool setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count) {
     std::vector<char> text;
     try {
         text.assign(size_t(count) * 3 + 4, '\0');
     } catch (const std::bad_alloc&) {
-        return; // the field keeps its text
+        return false; // the field keeps its text
     }
     formatMoveText(codes, text.data(), count);
     SetWindowTextA(field, text.data());
+    return true;
 }
 
-void showSequence(HWND field, const MoveCode* codes, uint32_t count) {
-    setFieldToMoves(field, codes, count);
+} // namespace
+
+bool showSequence(HWND field, const MoveCode* codes, uint32_t count) {
+    const bool written = setFieldToMoves(field, codes, count);
     SetFocus(field);
+    return written;
 }
 
 bool readWholeText(HWND edit, std::string* text) {

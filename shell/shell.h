@@ -32,8 +32,8 @@ enum : uint32_t {
 extern const char ProgramTitle[];
 
 bool useSse2();
-void showSequence(HWND field, const MoveCode* codes, uint32_t count);
+// False, the field keeping its text, when there is no memory for the new one.
+bool showSequence(HWND field, const MoveCode* codes, uint32_t count);
 // The whole text of an edit control, however long. False, the text unchanged, when it cannot be
 // held in memory (the last error then says so) or cannot be read.
 bool readWholeText(HWND edit, std::string* text);
-void setFieldToMoves(HWND field, const MoveCode* codes, uint32_t count);
