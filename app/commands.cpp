@@ -64,18 +64,9 @@ void putState(HWND view, const PackedCube* state) {
     SendMessageA(view, CCM_SETSTATE, 1, reinterpret_cast<LPARAM>(state));
 }
 
-// Returns the characters read, or -1 when the field could not be read.
-int readSequenceField() {
-    SetLastError(0);
-    const int length = GetWindowTextA(App.sequenceField, sequenceText, SequenceTextRead);
-    if (length == 0 && GetLastError() != 0) return -1;
-    sequenceText[length] = '\0';
-    return length;
-}
-
 void onDefaultSequence() {
     confirmStopRecording();
-    if (!setCurrentSequence(DefaultSequence, sizeof DefaultSequence, 6)) return;
+    if (!setCurrentSequence(DefaultSequence, sizeof DefaultSequence, DefaultSequenceLength)) return;
     showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
 }
 
@@ -101,7 +92,7 @@ void onSwap() {
 // The source view never changes; an empty field is the empty sequence, a plain copy.
 void onExecute() {
     confirmStopRecording();
-    const int length = readSequenceField();
+    const int length = readFieldStart(App.sequenceField, sequenceText);
     if (length < 0) return;
     fetchState(App.sourceView, &sourceState);
     if (length > 0) {
@@ -115,7 +106,7 @@ void onExecute() {
 // Only the field changes: the stored sequence, file name and title stay.
 void onOptimize() {
     confirmStopRecording();
-    if (readSequenceField() <= 0) return;
+    if (readFieldStart(App.sequenceField, sequenceText) <= 0) return;
     uint32_t count = parseMoveText(scratchMoves, sequenceText, ScratchMoveCount);
     if (count == 0) return;
     count = optimizeMoves(scratchMoves, count);

@@ -1,12 +1,10 @@
 #include "mainWindow.h"
 #include "../shell/shell.h"
-#include "../cubeview/cubeView.h"
 #include "../engine/processorCheck.h"
 
 // The processor check comes before anything else: without the identification instruction
 // there is nothing the program can safely do.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (checkProcessor() < 0) return 1;
-    registerCubeViewClass(instance);
     return runMainRoutine(instance);
 }

@@ -138,11 +138,7 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-// The progress and trackbar classes of the dialogs must be there before they open.
-void registerCommonControls() {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-}
+namespace {
 
 ATOM registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA wc = {};
@@ -160,6 +156,17 @@ ATOM registerMainWindowClass(HINSTANCE instance) {
     return RegisterClassExA(&wc);
 }
 
+} // namespace
+
+// The progress and trackbar classes of the dialogs must be there before they open. Registering
+// a class again fails and changes nothing.
+void registerWindowClasses(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    registerCubeViewClass(instance);
+    registerMainWindowClass(instance);
+}
+
 HWND createMainWindow(HINSTANCE instance) {
     App.instance = instance;
     App.heap = GetProcessHeap();
@@ -174,8 +181,7 @@ int runMainRoutine(HINSTANCE instance) {
     setDefaultSettings();
     loadSettings();
     if (!(RuntimeFlags & Sse2Available)) Settings.flags |= DisableSse2;
-    registerCommonControls();
-    registerMainWindowClass(instance);
+    registerWindowClasses(instance);
     int exitCode = 1;
     if (HWND window = createMainWindow(instance)) {
         ShowWindow(window, SW_SHOWNORMAL);

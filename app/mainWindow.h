@@ -5,7 +5,7 @@
 
 void onMainCommand(HWND hwnd, int id, HWND control, UINT code);
 
-void registerCommonControls();
-ATOM registerMainWindowClass(HINSTANCE instance);
+// The dialogs' common controls, the cube view and the main window.
+void registerWindowClasses(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance);
 int runMainRoutine(HINSTANCE instance);

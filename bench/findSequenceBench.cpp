@@ -74,9 +74,7 @@ double median(std::vector<double> v) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    registerCommonControls();
-    registerCubeViewClass(instance);
-    registerMainWindowClass(instance);
+    registerWindowClasses(instance);
     setDefaultSettings();
     setDefaultColors();
     RuntimeFlags |= Sse2Available;

@@ -8,7 +8,6 @@
 #include <cstring>
 
 const char CubeViewClassName[] = "CubeCtlClass";
-const char ViewSideLetters[7] = "FRBLTU";
 
 CubeView* viewOf(HWND view) {
     return reinterpret_cast<CubeView*>(GetWindowLongPtrA(view, RecordSlot));

@@ -46,7 +46,6 @@ enum {
 };
 
 // Side letters in the views' side order.
-extern const char ViewSideLetters[7];
 
 CubeView* viewOf(HWND view);
 int squareAtPoint(const CubeView* view, int x, int y);

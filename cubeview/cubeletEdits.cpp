@@ -3,9 +3,8 @@
 namespace {
 
 constexpr int32_t at(char side, int position) {
-    const char letters[] = "FRBLTU";
     int s = 0;
-    while (letters[s] != side)
+    while (StateSideLetters[s] != side)
         ++s;
     return 9 * s + position;
 }

@@ -1,6 +1,8 @@
 // What a mouse edit does to the 54 colour indices of a view, without any window.
 #pragma once
 
+#include "../engine/packedCube.h"
+
 #include <cstdint>
 
 // One row per square (index 9 x side + position, position 8 the centre).

@@ -50,10 +50,11 @@ void createViewMenus(CubeView* v) {
 void formatInformationLine(int square, char* text, size_t size) {
     const int side = square / 9, position = square % 9;
     if (position == 8)
-        std::snprintf(text, size, "Side Name: \"%s\" (%c)", SideNames[side], ViewSideLetters[side]);
+        std::snprintf(text, size, "Side Name: \"%s\" (%c)", SideNames[side],
+                      StateSideLetters[side]);
     else
         std::snprintf(text, size, "Side %d: %s (%c); Square %d", side, SideNames[side],
-                      ViewSideLetters[side], position);
+                      StateSideLetters[side], position);
 }
 
 void showSquareMenu(HWND view, int square) {

@@ -38,7 +38,7 @@ struct LabelPainter {
 
 void drawLabel(HDC dc, const CubeSquare& sq, int index) {
     const int position = index % 9;
-    const char text = position == 8 ? ViewSideLetters[index / 9] : char('0' + position);
+    const char text = position == 8 ? StateSideLetters[index / 9] : char('0' + position);
     TextOutA(dc, sq.labelPoint.x, sq.labelPoint.y, &text, 1);
 }
 

@@ -6,7 +6,10 @@
 // One quarter turn: 2 x side + 1 when counter-clockwise, sides in "LRTUFB" order.
 using MoveCode = uint8_t;
 
-// 48 bytes, square k of side s at 8 x s + k, sides in "FRBLTU" order.
+// The sides of a state, in their order: front, right, back, left, top, underside.
+constexpr char StateSideLetters[] = "FRBLTU";
+
+// 48 bytes, square k of side s at 8 x s + k, sides in StateSideLetters order.
 struct alignas(16) PackedCube {
     uint8_t bytes[48];
 };

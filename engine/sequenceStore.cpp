@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-const MoveCode DefaultSequence[7] = {8, 2, 10, 0, 4, 6, EndOfMoves};
+const MoveCode DefaultSequence[DefaultSequenceLength + 1] = {8, 2, 10, 0, 4, 6, EndOfMoves};
 
 namespace {
 

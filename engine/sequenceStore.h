@@ -5,6 +5,7 @@
 
 enum : uint32_t {
     MaxStoredMoves = 875,
+    DefaultSequenceLength = 6,
 };
 
 // Codes followed by 0xFF; capacity is the block's size in bytes.
@@ -21,7 +22,7 @@ struct CommentBuffer {
 };
 
 // F,R,B,L,T,U with its end marker.
-extern const MoveCode DefaultSequence[7];
+extern const MoveCode DefaultSequence[DefaultSequenceLength + 1];
 
 uint32_t storeSequence(SequenceRecord* record, const MoveCode* codes, uint32_t sourceSize,
                        uint32_t count);

@@ -4,7 +4,6 @@
 #include "sequenceFormat.h"
 #include "../shell/currentSequence.h"
 #include "../shell/shell.h"
-#include "../engine/notation.h"
 #include "../engine/sequenceStore.h"
 
 #include <cstring>
@@ -92,10 +91,9 @@ bool saveSequence(bool alwaysAsk, bool showResult) {
                              SequenceFiles))
             return false;
     }
-    std::string text;
-    if (!readWholeText(App.sequenceField, &text)) return false;
     MoveCode codes[ScratchMoveCount + 1];
-    const uint32_t count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
+    uint32_t count;
+    if (!readFieldMoves(App.sequenceField, codes, &count)) return false;
     // The stored sequence changes only once the file is written, and then cannot fail to.
     if (count == 0 || !reserveSequence(&CurrentSequence, count) ||
         !writeMoves(SequenceFileName, codes, count))

@@ -1,9 +1,7 @@
 #include "currentSequence.h"
 #include "shell.h"
-#include "../engine/notation.h"
 
 #include <cstring>
-#include <string>
 
 SequenceRecord CurrentSequence = {nullptr, 0, 0};
 CommentBuffer SequenceComment = {nullptr, 0};
@@ -55,9 +53,8 @@ void appendRecordedMoves(const MoveCode* moves, uint32_t count) {
 }
 
 void takeFieldAsRecorded() {
-    std::string text;
-    if (!readWholeText(App.sequenceField, &text)) return;
     MoveCode codes[ScratchMoveCount + 1];
-    const uint32_t count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
+    uint32_t count;
+    if (!readFieldMoves(App.sequenceField, codes, &count)) return;
     setCurrentSequence(codes, sizeof codes, count);
 }

@@ -51,3 +51,18 @@ bool readWholeText(HWND edit, std::string* text) {
     }
     return true;
 }
+
+int readFieldStart(HWND field, char (&text)[SequenceTextSize]) {
+    SetLastError(0);
+    const int length = GetWindowTextA(field, text, SequenceTextRead);
+    if (length == 0 && GetLastError() != 0) return -1;
+    text[length] = '\0';
+    return length;
+}
+
+bool readFieldMoves(HWND field, MoveCode (&codes)[ScratchMoveCount + 1], uint32_t* count) {
+    std::string text;
+    if (!readWholeText(field, &text)) return false;
+    *count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
+    return true;
+}

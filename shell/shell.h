@@ -37,3 +37,8 @@ bool showSequence(HWND field, const MoveCode* codes, uint32_t count);
 // The whole text of an edit control, however long. False, the text unchanged, when it cannot be
 // held in memory (the last error then says so) or cannot be read.
 bool readWholeText(HWND edit, std::string* text);
+// The field's first SequenceTextRead characters, as Execute and Optimize see them, terminated:
+// their count, or -1 when the field cannot be read.
+int readFieldStart(HWND field, char (&text)[SequenceTextSize]);
+// The field's whole text as codes, at most ScratchMoveCount of them; false when it cannot be read.
+bool readFieldMoves(HWND field, MoveCode (&codes)[ScratchMoveCount + 1], uint32_t* count);

@@ -19,11 +19,8 @@ HINSTANCE testInstance() {
     return GetModuleHandleA(nullptr);
 }
 
-// Registering a class again fails and changes nothing.
 void registerProgramClasses() {
-    registerCommonControls();
-    registerCubeViewClass(testInstance());
-    registerMainWindowClass(testInstance());
+    registerWindowClasses(testInstance());
 }
 
 void pumpMessages() {
