@@ -1,4 +1,5 @@
 #include "mainWindow.h"
+#include "openFiles.h"
 #include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "../shell/resource.h"
@@ -10,6 +11,7 @@
 #include "../search/searchJob.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <windowsx.h>
 
@@ -47,6 +49,7 @@ BOOL onInitDialog(HWND hwnd, HWND, LPARAM) {
     App.programIcon = LoadIconA(App.instance, MAKEINTRESOURCEA(IDI_APP));
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(App.programIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
+    DragAcceptFiles(hwnd, TRUE);
     return TRUE;
 }
 
@@ -128,6 +131,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         case WM_NOTIFY:
             onNotify(reinterpret_cast<const NMHDR*>(lParam));
             return 0;
+        case WM_DROPFILES:
+            onDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+            return 0;
         case WM_SEARCH_ACCEPTED:
             onSearchAccepted(reinterpret_cast<const SearchJob*>(lParam));
             return 0;
@@ -186,6 +192,7 @@ int runMainRoutine(HINSTANCE instance) {
     if (HWND window = createMainWindow(instance)) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
+        openCommandLineFiles(GetCommandLineW());
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);

@@ -71,15 +71,21 @@ void clearSequence() {
     SequenceFileName[0] = '\0';
 }
 
+bool loadSequenceFile(const char* path) {
+    if (std::strlen(path) >= RememberedNameSize || !readSequenceFile(path)) return false;
+    if (path != SequenceFileName) std::strcpy(SequenceFileName, path);
+    setTitleFromFile(App.mainWindow, SequenceFileName);
+    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
+    return true;
+}
+
 void onLoadSequence() {
     ChosenName chosen(SequenceFileName);
     if (!openFileChooser(App.mainWindow, SequenceFileName, "Open Move Sequence File",
                          SequenceFiles) ||
-        !readSequenceFile(SequenceFileName))
+        !loadSequenceFile(SequenceFileName))
         return;
     chosen.keep();
-    setTitleFromFile(App.mainWindow, SequenceFileName);
-    showSequence(App.sequenceField, CurrentSequence.block, CurrentSequence.length);
 }
 
 // The whole field is read, however long: a loaded or recorded sequence of 875 moves makes a

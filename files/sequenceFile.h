@@ -21,5 +21,8 @@ int readSequenceFile(const char* path);
 int writeSequenceFile(const char* path);
 void clearSequence();
 
+// Loads the file into the sequence and remembers its name, as Load Sequence does with the chosen
+// one; a bad file, or a name too long to remember, changes nothing.
+bool loadSequenceFile(const char* path);
 void onLoadSequence();
 bool saveSequence(bool alwaysAsk, bool showResult);

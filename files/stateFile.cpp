@@ -92,14 +92,22 @@ void updateFrameCaption(bool source) {
 
 } // namespace
 
+bool loadCubeFile(const char* path, bool source) {
+    char* name = rememberedName(source);
+    if (std::strlen(path) >= RememberedNameSize || !readCubeStateFile(path, viewFor(source)))
+        return false;
+    if (path != name) std::strcpy(name, path);
+    updateFrameCaption(source);
+    return true;
+}
+
 void onLoadCube(bool source) {
     char* name = rememberedName(source);
     ChosenName chosen(name);
     if (!openFileChooser(App.mainWindow, name, "Open Cube State File", CubeStateFiles) ||
-        !readCubeStateFile(name, viewFor(source)))
+        !loadCubeFile(name, source))
         return;
     chosen.keep();
-    updateFrameCaption(source);
 }
 
 void onSaveCube(bool source, bool alwaysAsk) {

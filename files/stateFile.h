@@ -22,5 +22,8 @@ bool readCubeStateContent(const char* path, StateContent* content);
 int readCubeStateFile(const char* path, HWND view);
 int writeCubeStateFile(const char* path, HWND view);
 
+// Loads the file into a cube and remembers its name, as Load Cube does with the chosen one; a
+// bad file, or a name too long to remember, changes nothing.
+bool loadCubeFile(const char* path, bool source);
 void onLoadCube(bool source);
 void onSaveCube(bool source, bool alwaysAsk);
