@@ -75,3 +75,21 @@ TEST_F(ProgramWindow, FilesFromOutsideLoadAsTheLoadCommandsDo) {
     EXPECT_TRUE(sameCube(SolvedCube, viewState(App.destinationView)));
     EXPECT_EQ("Destination Cube - start.csf", windowText(GetDlgItem(window, IDC_DEST_GROUP)));
 }
+
+// Both programs run as the user who started them, on Windows 7 to 11 as themselves.
+TEST(Manifest, BothProgramsCarryIt) {
+    char own[MAX_PATH];
+    GetModuleFileNameA(nullptr, own, MAX_PATH);
+    const std::string build = std::string(own).substr(0, std::string(own).rfind("\\tests\\"));
+    for (const char* exe : {"\\app\\MorvaneCubeEmulator.exe", "\\cli\\cubesearch.exe"}) {
+        HMODULE module = LoadLibraryExA((build + exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC found =
+            module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+        ASSERT_TRUE(found) << exe;
+        const std::string text(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                               SizeofResource(module, found));
+        EXPECT_NE(std::string::npos, text.find("level=\"asInvoker\"")) << exe;
+        EXPECT_NE(std::string::npos, text.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")) << exe;
+        FreeLibrary(module);
+    }
+}
