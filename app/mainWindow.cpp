@@ -1,5 +1,7 @@
 #include "mainWindow.h"
 #include "openFiles.h"
+#include "scaledLayout.h"
+#include "../shell/dpi.h"
 #include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "../shell/resource.h"
@@ -28,12 +30,8 @@ LRESULT CALLBACK sequenceFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return CallWindowProcA(App.previousFieldProc, hwnd, msg, wParam, lParam);
 }
 
-// Each view fills its group box's client area but for a 10-pixel border, 20 at the top where
-// the caption runs.
 HWND createViewIn(HWND group) {
-    RECT client;
-    GetClientRect(group, &client);
-    const RECT rect = {10, 20, client.right - 10, client.bottom - 10};
+    const RECT rect = viewRectIn(group, dpiOf(group));
     HWND view = createCubeView(group, App.instance, &rect);
     if (view) SendMessageA(view, CCM_SETCOLORS, 0, reinterpret_cast<LPARAM>(SideColors.colors));
     return view;
@@ -50,6 +48,7 @@ BOOL onInitDialog(HWND hwnd, HWND, LPARAM) {
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(App.programIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
     DragAcceptFiles(hwnd, TRUE);
+    rememberLayout(hwnd);
     return TRUE;
 }
 
@@ -83,6 +82,7 @@ void onDestroy(HWND) {
 void onNcDestroy() {
     if (App.recordingBrush) DeleteObject(App.recordingBrush);
     App.recordingBrush = nullptr;
+    forgetLayout();
 }
 
 // The search's own thread hands over what the user accepted; the sequence is stored here, on
@@ -130,6 +130,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             break;
         case WM_NOTIFY:
             onNotify(reinterpret_cast<const NMHDR*>(lParam));
+            return 0;
+        case WM_DPICHANGED:
+            onDpiChanged(hwnd, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_DROPFILES:
             onDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));

@@ -16,10 +16,8 @@ CubeView* viewOf(HWND view) {
 namespace {
 
 void createSquareRegions(CubeView* v) {
-    for (int i = 0; i < SquareCount; ++i) {
+    for (int i = 0; i < SquareCount; ++i)
         v->squares[i].region = CreatePolygonRgn(v->squares[i].corners, 4, WINDING);
-        v->squares[i].colorIndex = uint32_t(i / 9);
-    }
 }
 
 void deleteSquareRegions(CubeView* v) {
@@ -59,6 +57,8 @@ BOOL onCreate(HWND hwnd, LPCREATESTRUCTA) {
     GetClientRect(hwnd, &client);
     applyGeometry(v, client.right, client.bottom);
     std::memcpy(v->sideColors, DefaultSideColors, sizeof v->sideColors);
+    for (int i = 0; i < SquareCount; ++i)
+        v->squares[i].colorIndex = uint32_t(i / 9);
     v->leftDownPoint = v->leftUpPoint = v->rightDownPoint = v->rightUpPoint = 0xFFFFFFFFu;
     createSquareRegions(v);
     createViewMenus(v);
@@ -75,6 +75,16 @@ void onDestroy(HWND hwnd) {
     HeapFree(heap, 0, reinterpret_cast<void*>(GetWindowLongPtrA(hwnd, BlockSlot)));
     SetWindowLongPtrA(hwnd, RecordSlot, 0);
     SetWindowLongPtrA(hwnd, BlockSlot, 0);
+}
+
+// The drawing follows the view's size, as when the window moves to a display of another scale.
+void onSize(HWND hwnd, int width, int height) {
+    CubeView* v = viewOf(hwnd);
+    if (!v) return;
+    deleteSquareRegions(v);
+    applyGeometry(v, width, height);
+    createSquareRegions(v);
+    InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void repaintNow(HWND hwnd) {
@@ -119,6 +129,9 @@ LRESULT CALLBACK cubeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return onCreate(hwnd, reinterpret_cast<LPCREATESTRUCTA>(lParam)) ? 0 : -1;
         case WM_DESTROY:
             onDestroy(hwnd);
+            return 0;
+        case WM_SIZE:
+            onSize(hwnd, LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_PAINT:
             paintCubeView(hwnd);

@@ -76,7 +76,8 @@ TEST_F(ProgramWindow, FilesFromOutsideLoadAsTheLoadCommandsDo) {
     EXPECT_EQ("Destination Cube - start.csf", windowText(GetDlgItem(window, IDC_DEST_GROUP)));
 }
 
-// Both programs run as the user who started them, on Windows 7 to 11 as themselves.
+// Both programs run as the user who started them, on Windows 7 to 11 as themselves, at the
+// display's own scale.
 TEST(Manifest, BothProgramsCarryIt) {
     char own[MAX_PATH];
     GetModuleFileNameA(nullptr, own, MAX_PATH);
@@ -90,6 +91,7 @@ TEST(Manifest, BothProgramsCarryIt) {
                                SizeofResource(module, found));
         EXPECT_NE(std::string::npos, text.find("level=\"asInvoker\"")) << exe;
         EXPECT_NE(std::string::npos, text.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")) << exe;
+        EXPECT_NE(std::string::npos, text.find(">PerMonitorV2<")) << exe;
         FreeLibrary(module);
     }
 }
