@@ -20,6 +20,9 @@ class Desktop:
         self.log = open(os.path.join(self.out, "trace.txt"), "w", buffering=1)
         self.started, self.xvfb, self.app = time.monotonic(), None, None
         self.wine, self.server = WINE[args.arch]
+        # The display's scale (96 dots per inch at 100 %), and a screen that grows with it.
+        self.dpi = getattr(args, "dpi", 96)
+        self.screen = f"{1024 * self.dpi // 96}x{768 * self.dpi // 96}"
 
     def trace(self, text):
         self.log.write(f"{time.monotonic() - self.started:7.2f} {text}\n")
@@ -36,7 +39,7 @@ class Desktop:
         self.fbdir = tempfile.mkdtemp(prefix="e2e-xvfb-")
         # Xvfb picks a free display and writes its number when ready: no race with others.
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nocursor",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen + "x24", "-nocursor",
              "-fbdir", self.fbdir, "-nolisten", "tcp"], pass_fds=(write_end,),
             # Killed with the journey (as by ctest), so Wine loses its display too.
             stderr=subprocess.DEVNULL, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, 15))
@@ -58,9 +61,12 @@ class Desktop:
                      "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f")
             self.run(self.server, "-w")
             open(os.path.join(prefix, ".ready"), "w").close()
+        # Wine's programs read the scale as they start.
+        self.run(self.wine, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                 "REG_DWORD", "/d", str(self.dpi), "/f")
         with open(os.path.join(self.out, "wine.log"), "ab") as log:
             self.app = subprocess.Popen(
-                [self.wine, "explorer", "/desktop=e2e,1024x768", self.winpath(self.args.exe)],
+                [self.wine, "explorer", "/desktop=e2e," + self.screen, self.winpath(self.args.exe)],
                 env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         self.main_class = cls
         self.wait_for_window(title, cls, 30)
@@ -148,6 +154,16 @@ class Desktop:
                     self.winpath(path))
         self.xdotool("key", "Return")
         self.wait(f"{title} to close", lambda: not self.top_level(title), 15)
+
+    def squares(self, view):
+        """Where on the screen the middle of each square of the cube view at rect view is."""
+        left, top, right, bottom = view
+        report = os.path.join(self.out, "squares.txt")
+        if self.run(self.wine, self.args.window_list, self.winpath(report),
+                    f"{right - left}x{bottom - top}", "squares"):
+            raise AssertionError("listing the squares failed")
+        with open(report) as f:
+            return [(left + int(x), top + int(y)) for x, y in (line.split() for line in f)]
 
     def pixels(self, rects):
         """The screen's bytes inside each window rectangle, row by row."""

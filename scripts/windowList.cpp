@@ -2,7 +2,11 @@
 // driver (desktop.py). Menus and memory of another process are out of its reach.
 //
 //   windowList.exe OUTPUT DESKTOP windows     depth, class, id, visible, rect, text a line
+//   windowList.exe OUTPUT WIDTHxHEIGHT squares the middle of each square of a cube view of that
+//                                              client size, "x y" a line, in the view's order
 #include <windows.h>
+
+#include "geometry.h"
 
 #include <cstdio>
 #include <cstring>
@@ -41,9 +45,27 @@ BOOL CALLBACK reportTopLevel(HWND hwnd, LPARAM out) {
     return TRUE;
 }
 
+// The view's own geometry, so the driver knows where each square is drawn at any size.
+int reportSquares(const char* path, const char* size) {
+    int width = 0, height = 0;
+    if (sscanf(size, "%dx%d", &width, &height) != 2) return 2;
+    static ViewGeometry g;
+    computeGeometry(width, height, &g);
+    FILE* out = fopen(path, "w");
+    if (!out) return 1;
+    for (const SquareShape& square : g.squares) {
+        int x = 0, y = 0;
+        for (const ViewPoint& corner : square.corners)
+            x += corner.x, y += corner.y;
+        fprintf(out, "%d %d\n", x / 4, y / 4);
+    }
+    return fclose(out) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && strcmp(argv[3], "squares") == 0) return reportSquares(argv[1], argv[2]);
     if (argc != 4 || strcmp(argv[3], "windows") != 0) return 2;
     // A process sees the windows of its own desktop only.
     HDESK desktop = OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL);

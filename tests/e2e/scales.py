@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""The real program at 100 %, 150 % and 200 % display scale (the prefix's LogPixels), driven as
+a user would: the window and its cubes grow with the scale, every square shows its side's colour,
+a drag turns the same side at every scale, and the menus and the Options dialog fit."""
+import argparse, os, sys, types
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from desktop import Desktop  # noqa: E402
+
+TITLE = "Morvane's Cube Emulator"
+SOURCE, DESTINATION, OPTIONS_CANCEL = 1001, 1002, 4013
+
+
+def views(s):
+    """The source and destination cube views' rectangles."""
+    rows = s.top_level(cls="DLGCLASS")
+    return [rows[n + 1][4] for n, row in enumerate(rows) if row[2] in (SOURCE, DESTINATION)]
+
+
+def colors(s, view):
+    seen = s.pixels([(x, y, x + 1, y + 1) for x, y in s.squares(view)])
+    return [seen[i:i + 4] for i in range(0, len(seen), 4)]
+
+
+def inside(inner, outer):
+    return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] \
+        and inner[3] <= outer[3]
+
+
+def at_scale(s):
+    """The window's size, its views' sizes and the destination's colours after one drag."""
+    window = s.top_level(cls="DLGCLASS")[0][4]
+    source, destination = views(s)
+    assembled = colors(s, source)
+    sides = [set(assembled[9 * k:9 * k + 9]) for k in range(6)]
+    if any(len(side) != 1 for side in sides) or len(set().union(*sides)) != 6:
+        raise AssertionError("the assembled source does not show six sides of one colour each")
+    # From the front's first square to its second, as a person drags.
+    (x0, y0), (x1, y1) = [(x + s.offset[0], y + s.offset[1]) for x, y in s.squares(destination)[:2]]
+    s.xdotool("mousemove", str(x0), str(y0), "mousedown", "1", "mousemove", str(x1), str(y1),
+              "mouseup", "1")
+    turned = s.wait("the destination turned", lambda: (lambda now: now != assembled and now)(
+        colors(s, destination)))
+
+    desktop = (0, 0, *map(int, s.screen.split("x")))
+    s.xdotool("key", "alt+a")
+    popup = s.wait_for_window(cls="#32768", timeout=5)[0][4]
+    s.xdotool("key", "Escape", "Escape")
+    if not inside(popup, desktop):
+        raise AssertionError(f"the Actions menu {popup} leaves the screen {desktop}")
+    s.menu(["alt+a", "Right", "Down", "Down", "Down"])  # Settings: Options...
+    dialog = s.wait_for_window("Emulator Settings", "#32770")
+    clipped = [row for row in dialog[1:] if row[3] and not inside(row[4], dialog[0][4])]
+    if clipped or not inside(dialog[0][4], desktop):
+        raise AssertionError(f"the Options dialog {dialog[0][4]} clips {clipped}")
+    s.click(next(row for row in dialog if row[2] == OPTIONS_CANCEL)[4])
+    s.wait("the Options dialog to close", lambda: not s.top_level("Emulator Settings"))
+    size = lambda r: (r[2] - r[0], r[3] - r[1])  # noqa: E731
+    return size(window), size(source), size(destination), turned
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    for option in ("--arch", "--exe", "--window-list", "--out", "--prefix"):
+        parser.add_argument(option, required=True)
+    args, seen, failed = parser.parse_args(), {}, None
+    for dpi in (96, 144, 192):
+        s = Desktop(types.SimpleNamespace(**dict(vars(args), dpi=dpi,
+                                                 out=os.path.join(args.out, str(dpi)))))
+        try:
+            s.start(TITLE, "DLGCLASS")
+            seen[dpi] = at_scale(s)
+            base = seen[96]
+            for now, then in zip(seen[dpi][:3], base[:3]):
+                for a, b in zip(now, then):
+                    # Dialog units follow the font, whose sizes come in steps: roughly in scale.
+                    if abs(a - b * dpi / 96) > 0.12 * a:
+                        raise AssertionError(f"{now} is not {then} at {dpi} dots per inch")
+            if seen[dpi][3] != base[3]:
+                raise AssertionError("the same drag turned another side")
+        except Exception as e:
+            failed = f"{dpi} dpi: {e}"
+            s.trace(f"FAILED: {e!r}")
+        finally:
+            s.close(failed is not None)
+        if failed:
+            break
+    print(f"scales: {'FAILED: ' + failed if failed else 'passed'} (traces in {args.out})")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
