@@ -18,6 +18,9 @@ RequestExecutionLevel user
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\MorvaneCubeEmulator"
 !define SETTINGS_KEY "Software\Brackenfold\MorvaneCubeEmulator"
+!define CLASSES "Software\Classes"
+!define SEQUENCE_TYPE "MorvaneCubeEmulator.Sequence"
+!define STATE_TYPE "MorvaneCubeEmulator.CubeState"
 
 Name "${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
@@ -54,6 +57,30 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
+; A file kind of this user's that Explorer shows with the program's icon and opens in it.
+!macro RegisterFileType EXTENSION TYPE DESCRIPTION
+    WriteRegStr HKCU "${CLASSES}\${EXTENSION}" "" "${TYPE}"
+    WriteRegStr HKCU "${CLASSES}\${TYPE}" "" "${DESCRIPTION}"
+    WriteRegStr HKCU "${CLASSES}\${TYPE}\DefaultIcon" "" '"$INSTDIR\${EXE}",0'
+    WriteRegStr HKCU "${CLASSES}\${TYPE}\shell\open\command" "" '"$INSTDIR\${EXE}" "%1"'
+!macroend
+
+; The extension goes only while it still names this program's kind: another program may have
+; taken it since.
+!macro UnregisterFileType EXTENSION TYPE
+    DeleteRegKey HKCU "${CLASSES}\${TYPE}"
+    ReadRegStr $0 HKCU "${CLASSES}\${EXTENSION}" ""
+    ${If} $0 == "${TYPE}"
+        DeleteRegKey HKCU "${CLASSES}\${EXTENSION}"
+    ${EndIf}
+!macroend
+
+; Explorer redraws the files' icons.
+!define SHCNE_ASSOCCHANGED 0x08000000
+!macro NotifyAssociations
+    System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
+!macroend
+
 Section "Install"
     SetShellVarContext current
     SetOutPath "$INSTDIR"
@@ -68,6 +95,9 @@ Section "Install"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
     CreateShortcut "${SHORTCUT}" "$INSTDIR\${EXE}"
+    !insertmacro RegisterFileType ".csq" "${SEQUENCE_TYPE}" "Morvane's Cube Move Sequence"
+    !insertmacro RegisterFileType ".csf" "${STATE_TYPE}" "Morvane's Cube State File"
+    !insertmacro NotifyAssociations
 
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -90,6 +120,9 @@ Section "Uninstall"
     ; Only when empty: whatever the user put there stays.
     RMDir "$INSTDIR"
     Delete "${SHORTCUT}"
+    !insertmacro UnregisterFileType ".csq" "${SEQUENCE_TYPE}"
+    !insertmacro UnregisterFileType ".csf" "${STATE_TYPE}"
+    !insertmacro NotifyAssociations
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
     ; Saved settings are the user's: a silent uninstall keeps them, and the question defaults
