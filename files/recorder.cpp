@@ -17,7 +17,7 @@ void stopRecording() {
 void startRecording() {
     if (Recorder.on) return;
     clearSequence();
-    Recorder.on = true;
+    Recorder = {true, false, false};
     InvalidateRect(App.sequenceField, nullptr, TRUE);
 }
 

@@ -9,7 +9,7 @@ CommentBuffer CubeComment = {nullptr, 0};
 char SequenceFileName[RememberedNameSize];
 char SourceCubeFileName[RememberedNameSize];
 char DestinationCubeFileName[RememberedNameSize];
-RecordingState Recorder = {false, false};
+RecordingState Recorder = {false, false, false};
 
 uint32_t setCurrentSequence(const MoveCode* codes, uint32_t sourceSize, uint32_t count) {
     return storeSequence(&CurrentSequence, codes, sourceSize, count);
@@ -38,7 +38,7 @@ void appendRecordedMoves(const MoveCode* moves, uint32_t count) {
     const uint32_t kept = CurrentSequence.block ? CurrentSequence.length : 0;
     const MoveCode* shown = CurrentSequence.block;
     uint32_t total = kept;
-    if (kept + count <= MaxStoredMoves) {
+    if (kept + count <= MaxStoredMoves && !Recorder.cutsNextTurn) {
         if (kept) std::memcpy(codes, CurrentSequence.block, kept);
         std::memcpy(codes + kept, moves, count);
         total = kept + count;
@@ -49,12 +49,14 @@ void appendRecordedMoves(const MoveCode* moves, uint32_t count) {
     Recorder.writing = true;
     const bool written = showSequence(App.sequenceField, shown, total);
     Recorder.writing = false;
-    if (written && shown == codes) setCurrentSequence(codes, total + 1, total);
+    if (!written) return;
+    Recorder.cutsNextTurn = false;
+    if (shown == codes) setCurrentSequence(codes, total + 1, total);
 }
 
 void takeFieldAsRecorded() {
     MoveCode codes[ScratchMoveCount + 1];
     uint32_t count;
-    if (!readFieldMoves(App.sequenceField, codes, &count)) return;
+    if (!readFieldMoves(App.sequenceField, codes, &count, &Recorder.cutsNextTurn)) return;
     setCurrentSequence(codes, sizeof codes, count);
 }

@@ -8,11 +8,13 @@ enum : uint32_t {
     RememberedNameSize = 512,
 };
 
-// Whether side turns of the destination cube are being recorded, and whether the recorder is
-// writing the field itself at the moment (its own change of the text does not stop recording).
+// Whether side turns of the destination cube are being recorded; whether the recorder is writing
+// the field itself at the moment (its own change of the text does not stop recording); and
+// whether the field holds text the parser stops short of, which cuts off the next turn with it.
 struct RecordingState {
     bool on;
     bool writing;
+    bool cutsNextTurn;
 };
 
 extern SequenceRecord CurrentSequence;

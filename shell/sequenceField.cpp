@@ -60,9 +60,17 @@ int readFieldStart(HWND field, char (&text)[SequenceTextSize]) {
     return length;
 }
 
-bool readFieldMoves(HWND field, MoveCode (&codes)[ScratchMoveCount + 1], uint32_t* count) {
+bool readFieldMoves(HWND field, MoveCode (&codes)[ScratchMoveCount + 1], uint32_t* count,
+                    bool* stopsShort) {
     std::string text;
     if (!readWholeText(field, &text)) return false;
     *count = parseMoveText(codes, text.c_str(), ScratchMoveCount);
+    if (!stopsShort) return true;
+    try {
+        MoveCode probe[ScratchMoveCount + 1];
+        *stopsShort = parseMoveText(probe, (text + ",F").c_str(), ScratchMoveCount) == *count;
+    } catch (const std::bad_alloc&) {
+        *stopsShort = false;
+    }
     return true;
 }

@@ -40,5 +40,8 @@ bool readWholeText(HWND edit, std::string* text);
 // The field's first SequenceTextRead characters, as Execute and Optimize see them, terminated:
 // their count, or -1 when the field cannot be read.
 int readFieldStart(HWND field, char (&text)[SequenceTextSize]);
-// The field's whole text as codes, at most ScratchMoveCount of them; false when it cannot be read.
-bool readFieldMoves(HWND field, MoveCode (&codes)[ScratchMoveCount + 1], uint32_t* count);
+// The field's whole text as codes, at most ScratchMoveCount of them, and whether the parser stops
+// short of its end, so that a move written behind it would be lost too (may be null); false when
+// the field cannot be read.
+bool readFieldMoves(HWND field, MoveCode (&codes)[ScratchMoveCount + 1], uint32_t* count,
+                    bool* stopsShort = nullptr);

@@ -61,11 +61,17 @@ TEST_F(ProgramWindow, RecordingTakesDestinationTurnsAndAsksBeforeOtherChanges) {
     setField("T,L");
     sideTurned(App.destinationView, 3);
     EXPECT_EQ("T,L,R'", field());
+    // Text the parser stops short of is cut off with the turn behind it; the next one is kept.
+    setField("T,L,x");
+    sideTurned(App.destinationView, 3);
+    sideTurned(App.destinationView, 2);
+    EXPECT_EQ("T,L,R", field());
+    setField("T,L,R'");
     nextAnswer = IDYES;
     nextChosenFile = pathOf("recorded.csq");
     command(IDM_SWAP_CUBES);
     sideTurned(App.destinationView, 4);
-    EXPECT_EQ(3u, questions.size());
+    EXPECT_EQ(5u, questions.size());
     EXPECT_EQ("T,L,R'", field()) << "Yes saves, then stops";
     EXPECT_EQ(35u, fileBytes(pathOf("recorded.csq")).size());
 }
