@@ -5,6 +5,8 @@
 #include "../engine/fastSearch.h"
 #include "../engine/tableFile.h"
 #include "../engine/notation.h"
+#include "../engine/randomState.h"
+#include "../engine/standardNotation.h"
 #include "../files/sequenceFormat.h"
 #include "../files/stateFormat.h"
 #include "../engine/peakMemory.h"
@@ -38,12 +40,15 @@ const char Usage[] =
     "usage: cubesearch [options] FROM TO\n"
     "Finds the shortest move sequence that turns cube FROM into cube TO, as Find Sequence does.\n"
     "A cube is the path of a cube state file (.csf), seq:TEXT (the assembled cube after the\n"
-    "moves TEXT, e.g. seq:R,T',F\"), or assembled.\n"
+    "moves TEXT, e.g. seq:R,T',F\"), std:TEXT (the same in standard notation, where U is the\n"
+    "top and D the underside, e.g. std:R U' F2), facelets:STRING (54 letters, faces U R F D L B),\n"
+    "random or random:SEED (a state drawn uniformly from all reachable ones), or assembled.\n"
     "  --max-moves N    the move limit, 0 to 876 (default 876)\n"
     "  --method M       fast (the default): the fastest exact method for the query, the\n"
     "                   meet in the middle up to 12 moves and the deep search beyond;\n"
     "                   brute: every candidate in order, as Find Sequence without Fast\n"
     "                   search; meet or deep: one exact method alone. All give the same.\n"
+    "  --notation N     program (the default: R,T',F\") or std (standard: R U' F2) answers\n"
     "  --generic        the generic kernel instead of SSE2\n"
     "  --threads N      worker threads of the exact methods (default: every core)\n"
     "  --memory MIB     the meet in the middle's table cap (default 512)\n"
@@ -80,6 +85,7 @@ struct Options {
     bool sse2 = true;
     bool stats = false;
     bool batch = false;
+    bool standard = false;
     FastSearchOptions search;
 };
 
@@ -172,6 +178,58 @@ bool cubeAfterMoves(const char* text, PackedCube* cube, std::string* error) {
     return true;
 }
 
+bool cubeAfterStandard(const char* text, PackedCube* cube, std::string* error) {
+    const StandardMoves moves = parseStandardMoves(text);
+    if (!moves.refused.empty()) {
+        *error = "standard notation: '" + moves.refused + "' is no turn of one outer side";
+        return false;
+    }
+    if (moves.codes.size() > MaxExecuteMoves) {
+        *error = "more than " + std::to_string(MaxExecuteMoves) + " moves";
+        return false;
+    }
+    *cube = SolvedCube;
+    if (!moves.codes.empty()) applyMoves(cube, moves.codes.data(), uint32_t(moves.codes.size()));
+    return true;
+}
+
+bool cubeFromFaceletText(const std::string& text, PackedCube* cube, std::string* error) {
+    switch (cubeFromFacelets(text, cube)) {
+        case FaceletFault::None:
+            return true;
+        case FaceletFault::Length:
+            *error = "facelets: not 54 letters";
+            break;
+        case FaceletFault::Letter:
+            *error = "facelets: a letter other than U R F D L B";
+            break;
+        case FaceletFault::Centres:
+            *error = "facelets: the centres are not U R F D L B in that order";
+            break;
+    }
+    return false;
+}
+
+// Without a seed, a fresh one each time; with one, the same state on every run and build.
+bool randomCube(const char* seedText, PackedCube* cube, std::string* error) {
+    uint64_t seed = 0;
+    if (!*seedText) {
+        seed = freshSeed();
+    } else {
+        for (const char* c = seedText; *c; ++c) {
+            const uint64_t digit = uint64_t(*c - '0');
+            if (*c < '0' || *c > '9' || seed > (UINT64_MAX - digit) / 10) {
+                *error = std::string("random: '") + seedText + "' is no seed (0 to " +
+                         std::to_string(UINT64_MAX) + ")";
+                return false;
+            }
+            seed = seed * 10 + digit;
+        }
+    }
+    *cube = randomState(seed);
+    return true;
+}
+
 bool cubeFromFile(const char* path, PackedCube* cube, std::string* error) {
     FILE* file = std::fopen(path, "rb");
     if (!file) {
@@ -206,6 +264,11 @@ bool readCube(const std::string& name, PackedCube* cube, std::string* error) {
         return true;
     }
     if (name.compare(0, 4, "seq:") == 0) return cubeAfterMoves(name.c_str() + 4, cube, error);
+    if (name.compare(0, 4, "std:") == 0) return cubeAfterStandard(name.c_str() + 4, cube, error);
+    if (name.compare(0, 9, "facelets:") == 0)
+        return cubeFromFaceletText(name.substr(9), cube, error);
+    if (name == "random" || name.compare(0, 7, "random:") == 0)
+        return randomCube(name.c_str() + std::min<size_t>(name.size(), 7), cube, error);
     return cubeFromFile(name.c_str(), cube, error);
 }
 
@@ -326,7 +389,9 @@ int search(const PackedCube& from, const PackedCube& to, const Options& options)
         return OutOfMemory;
     }
     if (!length && !st->running.load()) return stopped();
-    if (length) {
+    if (length && options.standard) {
+        std::printf("%s\n", formatStandardMoves(result, length).c_str());
+    } else if (length) {
         std::vector<char> text(3 * length + 1);
         formatMoveText(result, text.data(), length);
         std::printf("%s\n", text.data());
@@ -394,6 +459,11 @@ int run(int argc, char** argv) {
             ++i;
             if (!value || !*value) return badInput(arg + ": a folder is missing");
             options.search.tableFolder = value;
+        } else if (arg == "--notation") {
+            ++i;
+            if (!value || (std::strcmp(value, "std") != 0 && std::strcmp(value, "program") != 0))
+                return badInput(arg + ": std or program");
+            options.standard = std::strcmp(value, "std") == 0;
         } else if (arg == "--max-moves" || arg == "--threads" || arg == "--memory" ||
                    arg == "--method") {
             ++i;

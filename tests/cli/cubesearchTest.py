@@ -87,6 +87,10 @@ with tempfile.TemporaryDirectory() as folder:
          "--memory: ' -18446744073709551612'"),
         (("assembled", "seq:" + "R,T," * 438 + 'F"'), "TO: more than 876 moves"),
         (("assembled", "seq:R,T',X"), "TO: notation error at position 6"),
+        (("assembled", "std:R Rw"), "TO: standard notation: 'Rw' is no turn"),
+        (("facelets:" + "U" * 53, "assembled"), "FROM: facelets: not 54 letters"),
+        (("random:1x", "assembled"), "FROM: random: '1x' is no seed"),
+        (("--notation", "wide", "assembled", "assembled"), "--notation: std or program"),
         (("assembled", os.path.join(folder, "missing.csf")), "TO: cannot open"),
         ((junk, "assembled"), "FROM: " + junk + " is not a cube state file"),
         (("assembled",), "expected FROM TO"),
@@ -95,6 +99,11 @@ with tempfile.TemporaryDirectory() as folder:
         expect(f"{args} status and output", (code, out), (2, ""))
         expect(f"{args} message", err.startswith("cubesearch: " + message) and
                err.count("\n") == 1, True)
+    # Standard notation in and out, and a state as facelets: the one R gives.
+    expect("standard notation", run("--notation", "std", "assembled", "std:R U' F2"),
+           (0, "R U' F2\n", ""))
+    expect("facelets", run("facelets:UUFUUFUUFRRRRRRRRRFFDFFDFFDDDBDDBDDBLLLLLLLLLUBBUBBUBB",
+                           "assembled"), (0, "R'\n", ""))
     code, out, err = run("--batch", stdin="assembled seq:F,R\nassembled\n")
     expect("batch with a bad line", (code, out, err),
            (2, "F,R\n", "cubesearch: line 2: expected FROM TO\n"))
