@@ -241,3 +241,59 @@ CubieMatch matchCubies(const PackedCube& reference, const PackedCube& to) {
     }
     return match;
 }
+
+namespace {
+
+// The piece of the assembled cube that slot s shows, and how far it is turned; false when the
+// slot's colours are no piece's.
+bool pieceIn(const PackedCube& state, const uint8_t* slot, const uint8_t (*pieces)[3], int count,
+             int turns, int* piece, int* turn) {
+    for (int p = 0; p < count; ++p)
+        for (int o = 0; o < turns; ++o) {
+            bool fits = true;
+            for (int i = 0; i < turns && fits; ++i)
+                fits = state.bytes[slot[(i + o) % turns]] == SolvedCube.bytes[pieces[p][i]];
+            if (fits) {
+                *piece = p;
+                *turn = o;
+                return true;
+            }
+        }
+    return false;
+}
+
+// The pieces' parity, or -1 when a slot's colours are no piece or a piece shows twice.
+int placeKind(const PackedCube& state, const uint8_t (*squares)[3], int count, int turns,
+              int* turnSum) {
+    int placed[EdgeCount];
+    uint32_t used = 0;
+    for (int s = 0; s < count; ++s) {
+        int turn = 0;
+        if (!pieceIn(state, squares[s], squares, count, turns, &placed[s], &turn) ||
+            (used >> placed[s] & 1))
+            return -1;
+        used |= 1u << placed[s];
+        *turnSum += turn;
+    }
+    int inversions = 0;
+    for (int i = 0; i < count; ++i)
+        for (int j = i + 1; j < count; ++j)
+            inversions += placed[i] > placed[j];
+    return inversions % 2;
+}
+
+} // namespace
+
+Unreachable whyUnreachable(const PackedCube& state) {
+    const CubieModel& model = cubieModel();
+    uint8_t edgeSquares[EdgeCount][3];
+    for (uint32_t e = 0; e < EdgeCount; ++e)
+        edgeSquares[e][0] = model.edgeSquares[e][0], edgeSquares[e][1] = model.edgeSquares[e][1];
+    int twist = 0, flip = 0;
+    const int corners = placeKind(state, model.cornerSquares, CornerCount, 3, &twist);
+    const int edges = placeKind(state, edgeSquares, EdgeCount, 2, &flip);
+    if (corners < 0 || edges < 0) return Unreachable::Pieces;
+    if (twist % 3) return Unreachable::Twist;
+    if (flip % 2) return Unreachable::Flip;
+    return corners == edges ? Unreachable::None : Unreachable::Parity;
+}

@@ -54,6 +54,19 @@ struct CubieMatch {
 
 CubieMatch matchCubies(const PackedCube& reference, const PackedCube& to);
 
+// Why no moves turn the assembled cube into a state, in the order a cuber checks: the colours
+// do not make the cube's pieces at all (a colour too often, a piece twice), a corner is twisted
+// in place, an edge is flipped, or two pieces are swapped (the permutations' parities differ).
+enum class Unreachable {
+    None,
+    Pieces,
+    Twist,
+    Flip,
+    Parity,
+};
+
+Unreachable whyUnreachable(const PackedCube& state);
+
 // Parities (bit 0 even lengths, bit 1 odd) of the move sequences that can turn reference into
 // to; 0 when none can.
 inline uint8_t reachableParities(const CubieMatch& match) {
