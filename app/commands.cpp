@@ -2,6 +2,7 @@
 #include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "commentDialog.h"
+#include "cubeText.h"
 #include "helpMenu.h"
 #include "optionsDialog.h"
 #include "../shell/resource.h"
@@ -164,6 +165,12 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
         case IDM_STOP_RECORDING:
             confirmStopRecording();
             break;
+        case IDM_PASTE_STANDARD:
+            onPasteStandardNotation();
+            break;
+        case IDM_COPY_STANDARD:
+            onCopyStandardNotation();
+            break;
         case IDM_SOURCE_LOAD:
             guarded([] { onLoadCube(true); });
             break;
@@ -190,6 +197,20 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
             break;
         case IDM_SOURCE_COPY:
             onCopy(App.sourceView, App.destinationView);
+            break;
+        case IDM_SOURCE_COPY_TEXT:
+        case IDM_DEST_COPY_TEXT:
+            onCopyCubeText(id == IDM_SOURCE_COPY_TEXT ? App.sourceView : App.destinationView);
+            break;
+        case IDM_SOURCE_PASTE_TEXT:
+        case IDM_DEST_PASTE_TEXT:
+            confirmStopRecording();
+            onPasteCubeText(id == IDM_SOURCE_PASTE_TEXT ? App.sourceView : App.destinationView);
+            break;
+        case IDM_SOURCE_RANDOM:
+        case IDM_DEST_RANDOM:
+            confirmStopRecording();
+            onRandomState(id == IDM_SOURCE_RANDOM ? App.sourceView : App.destinationView);
             break;
         case IDM_DEST_ASSEMBLE:
             onAssemble(App.destinationView);
