@@ -2,6 +2,7 @@
 #include "../shell/currentSequence.h"
 #include "../shell/shell.h"
 #include "commentDialog.h"
+#include "cubeHistory.h"
 #include "cubeText.h"
 #include "helpMenu.h"
 #include "optionsDialog.h"
@@ -137,7 +138,7 @@ void guarded(void (*action)()) {
 
 } // namespace
 
-void onMainCommand(HWND, int id, HWND, UINT code) {
+void onMainCommand(HWND, int id, HWND control, UINT code) {
     // Typing, pasting and other commands' changes of the field, but not the recorder's own.
     if (id == IDC_SEQUENCE && code == EN_CHANGE) {
         if (Recorder.writing) return;
@@ -145,7 +146,10 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
         if (Recorder.on) takeFieldAsRecorded();
         return;
     }
-    if (code != 0) return;
+    // Matched on the whole command word: 0 from a menu item or the button, and 1 without a
+    // control only from the keyboard shortcuts of Undo and Redo.
+    const bool shortcut = code == 1 && !control && (id == IDM_UNDO || id == IDM_REDO);
+    if (code != 0 && !shortcut) return;
     switch (id) {
         case IDM_LOAD_SEQUENCE:
             guarded(onLoadSequence);
@@ -255,5 +259,12 @@ void onMainCommand(HWND, int id, HWND, UINT code) {
         case IDM_ABOUT:
             showAboutBox(App.mainWindow);
             break;
+        case IDM_UNDO:
+            guarded(undoCubeChange);
+            break;
+        case IDM_REDO:
+            guarded(redoCubeChange);
+            break;
     }
+    noteCubeChange();
 }

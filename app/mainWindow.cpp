@@ -1,4 +1,5 @@
 #include "mainWindow.h"
+#include "cubeHistory.h"
 #include "openFiles.h"
 #include "scaledLayout.h"
 #include "../shell/dpi.h"
@@ -49,6 +50,7 @@ BOOL onInitDialog(HWND hwnd, HWND, LPARAM) {
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App.programIcon));
     DragAcceptFiles(hwnd, TRUE);
     rememberLayout(hwnd);
+    startCubeHistory();
     return TRUE;
 }
 
@@ -94,6 +96,7 @@ void onSearchAccepted(const SearchJob* job) {
 // Only turns of the destination cube are recorded; any other edit of a cube asks first.
 void onNotify(const NMHDR* note) {
     if (note->code == CVN_EDITING) confirmStopRecording();
+    if (note->code == CVN_CHANGED) noteCubeChange();
     if (note->code == CVN_SIDETURNED && note->hwndFrom == App.destinationView) {
         const NMCUBETURN* turn = reinterpret_cast<const NMCUBETURN*>(note);
         recordTurn(turn->code, turn->halfTurn);
@@ -136,6 +139,7 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_DROPFILES:
             onDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+            noteCubeChange();
             return 0;
         case WM_SEARCH_ACCEPTED:
             onSearchAccepted(reinterpret_cast<const SearchJob*>(lParam));
@@ -185,6 +189,15 @@ HWND createMainWindow(HINSTANCE instance) {
 
 // Defaults, then the registry, then the window; the loop does no dialog keyboard handling, so
 // Enter reaches the sequence field.
+// Ctrl+Z and Ctrl+Y undo and redo cube changes wherever the focus is in the main window, the
+// sequence field included; not while a dialog or a search holds the window.
+bool translateProgramKeys(MSG* msg) {
+    static const HACCEL keys = LoadAcceleratorsA(App.instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    return keys && App.mainWindow && IsWindowEnabled(App.mainWindow) &&
+           (msg->hwnd == App.mainWindow || IsChild(App.mainWindow, msg->hwnd)) &&
+           TranslateAcceleratorA(App.mainWindow, keys, msg);
+}
+
 int runMainRoutine(HINSTANCE instance) {
     setDefaultColors();
     setDefaultSettings();
@@ -198,6 +211,7 @@ int runMainRoutine(HINSTANCE instance) {
         openCommandLineFiles(GetCommandLineW());
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (translateProgramKeys(&msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

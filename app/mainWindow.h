@@ -9,3 +9,5 @@ void onMainCommand(HWND hwnd, int id, HWND control, UINT code);
 void registerWindowClasses(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance);
 int runMainRoutine(HINSTANCE instance);
+// The main window's keyboard shortcuts: true when msg was one and has been handled.
+bool translateProgramKeys(MSG* msg);

@@ -51,6 +51,8 @@ CubeView* viewOf(HWND view);
 int squareAtPoint(const CubeView* view, int x, int y);
 void paintCubeView(HWND view);
 void repaintView(HWND view);
+// Repaints the view after a user's edit and tells the window that holds it.
+void finishEdit(HWND view);
 
 bool onButtonUp(HWND view, UINT keyFlags, uint32_t releasePoint, bool right);
 bool turnSideByDrag(HWND view, int from, int to);

@@ -99,6 +99,6 @@ void onMenuCommand(HWND view, int id) {
                 break;
         }
     }
-    if (changed) repaintView(view);
+    if (changed) finishEdit(view);
     v->menuPoint = {-1, -1};
 }

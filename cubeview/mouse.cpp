@@ -35,6 +35,12 @@ void repaintView(HWND view) {
     UpdateWindow(view);
 }
 
+void finishEdit(HWND view) {
+    repaintView(view);
+    NMHDR note = {view, UINT_PTR(GetDlgCtrlID(view)), CVN_CHANGED};
+    notifyOwner(view, &note);
+}
+
 // The whole cube turns, exactly as the engine's move does it; the parent then hears of the turn.
 bool turnSideByDrag(HWND view, int from, int to) {
     SideTurn turn;
@@ -86,7 +92,7 @@ bool onButtonUp(HWND view, UINT keyFlags, uint32_t releasePoint, bool right) {
             notifyOwner(view, &note);
             edited = from == to ? rotateCubelet(view, from, right) : moveCubelet(view, from, to);
         }
-        if (edited) repaintView(view);
+        if (edited) finishEdit(view);
     }
     v = viewOf(view);
     if (v) v->leftDownPoint = v->leftUpPoint = v->rightDownPoint = v->rightUpPoint = NoPoint;

@@ -2,6 +2,8 @@
 #include "clipboard.h"
 #include "cubies.h"
 #include "standardNotation.h"
+#include "geometry.h"
+#include "mainWindow.h"
 #include "testCubes.h"
 
 namespace {
@@ -64,4 +66,60 @@ TEST_F(ProgramWindow, CubesAsTextThroughTheClipboard) {
     EXPECT_FALSE(sameCube(first, viewState(App.sourceView)));
     EXPECT_EQ(int(Unreachable::None), int(whyUnreachable(viewState(App.sourceView))));
     EXPECT_FALSE(sameCube(SolvedCube, first));
+}
+
+// Each change of a cube is a step, by command or by the mouse: undoing N steps gives the cubes
+// N steps back, Redo goes forward again, and a new change drops the steps ahead. Ctrl+Z and
+// Ctrl+Y do the same from the keyboard, the sequence field having the focus.
+TEST_F(ProgramWindow, UndoAndRedoStepThroughCubeChanges) {
+    std::vector<std::pair<PackedCube, PackedCube>> seen = {
+        {viewState(App.sourceView), viewState(App.destinationView)}};
+    const auto remember = [&] {
+        seen.push_back({viewState(App.sourceView), viewState(App.destinationView)});
+    };
+    const auto showing = [&](size_t step) {
+        return sameCube(seen[step].first, viewState(App.sourceView)) &&
+               sameCube(seen[step].second, viewState(App.destinationView));
+    };
+    command(IDM_SOURCE_RANDOM);
+    remember();
+    command(IDM_SOURCE_COPY);
+    remember();
+    // A drag on the destination from the front's first square to its second.
+    RECT view;
+    GetClientRect(App.destinationView, &view);
+    static ViewGeometry g;
+    computeGeometry(view.right, view.bottom, &g);
+    for (int square : {0, 1}) {
+        int x = 0, y = 0;
+        for (const ViewPoint& corner : g.squares[square].corners)
+            x += corner.x, y += corner.y;
+        PostMessageA(App.destinationView, square ? WM_LBUTTONUP : WM_LBUTTONDOWN, 0,
+                     MAKELPARAM(x / 4, y / 4));
+    }
+    pumpMessages();
+    remember();
+    ASSERT_FALSE(sameCube(seen[2].second, seen[3].second));
+    for (size_t step = 3; step-- > 0;) {
+        command(IDM_UNDO);
+        EXPECT_TRUE(showing(step)) << step;
+    }
+    command(IDM_REDO);
+    command(IDM_REDO);
+    EXPECT_TRUE(showing(2));
+    command(IDM_DEST_ASSEMBLE);
+    command(IDM_REDO);
+    EXPECT_TRUE(sameCube(SolvedCube, viewState(App.destinationView)));
+
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    for (WPARAM key : {'Z', 'Z', 'Y'}) {
+        MSG msg = {App.sequenceField, WM_KEYDOWN, key, 0};
+        EXPECT_TRUE(translateProgramKeys(&msg));
+    }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(showing(2));
 }
