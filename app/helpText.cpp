@@ -1,6 +1,6 @@
 #include "helpMenu.h"
 
-// Six sections, each a heading and one line per paragraph for the edit to wrap, with an empty
+// Seven sections, each a heading and one line per paragraph for the edit to wrap, with an empty
 // line between sections.
 const char HelpText[] =
     "Introduction\r\n"
@@ -111,4 +111,23 @@ const char HelpText[] =
     "\r\n"
     "\"Help\"\r\n"
     "The Help item shows this help window; each use opens one more, and any number may be "
-    "open at once. About gives basic information about the application and its author.";
+    "open at once. About gives basic information about the application and its author.\r\n"
+    "\r\n"
+    "Standard notation, cubes as text, random states, undo\r\n"
+    "Cubers write moves as R U F L D B: U (up) is this program's top T, D (down) its underside "
+    "U, and F, R, B and L are the same sides; an apostrophe is a counter-clockwise quarter turn "
+    "and 2 (or 2') a half turn. Paste Standard Notation, at the end of the Sequence menu, reads "
+    "such moves from the clipboard and puts them into the field in this program's notation "
+    "where the caret is: R U2 D' becomes R,T\",U'. Wide turns, slices and rotations (Rw, M, x "
+    "and the like) cannot be made with fixed centres: the first one is named and nothing is "
+    "pasted. Copy as Standard Notation puts the field's moves on the clipboard the other way "
+    "round.\r\n"
+    "Copy Cube as Text and Paste Cube from Text, at the end of each cube menu, exchange a cube "
+    "as 54 letters: the faces in the order U R F D L B, each read row by row as seen from "
+    "outside, every square named by the face whose centre shows its colour. A text of another "
+    "length, with another letter or with the centres out of place is refused; a cube that no "
+    "turns of the assembled cube reach is pasted with a warning that says why.\r\n"
+    "Random State, also at the end of each cube menu, gives the cube a state drawn at random "
+    "from all that the assembled cube can be turned into.\r\n"
+    "Undo and Redo, at the end of the Actions menu (Ctrl+Z and Ctrl+Y), take back and do again "
+    "each change of either cube, however it was made.";
