@@ -1,5 +1,4 @@
 #include "programWindow.h"
-#include "geometry.h"
 #include "testCubes.h"
 
 namespace {
@@ -15,33 +14,6 @@ std::vector<RECT> layoutOf(HWND window) {
             rects.push_back(rect);
         }
     return rects;
-}
-
-bool sameRect(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != 0;
-}
-
-void changeScale(HWND window, UINT dpi, RECT frame) {
-    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
-    UpdateWindow(window);
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-// The middle of each square shows its colour.
-bool squaresShow(HWND view, const PackedCube& state) {
-    RECT client;
-    GetClientRect(view, &client);
-    static ViewGeometry g;
-    computeGeometry(client.right, client.bottom, &g);
-    const std::vector<COLORREF> colors = viewColors(view);
-    for (int i = 0; i < 54; ++i) {
-        int x = 0, y = 0;
-        for (const ViewPoint& corner : g.squares[i].corners)
-            x += corner.x, y += corner.y;
-        const int index = i % 9 == 8 ? i / 9 : state.bytes[8 * (i / 9) + i % 9];
-        if (pixelAt(view, x / 4, y / 4) != colors[index]) return false;
-    }
-    return true;
 }
 
 int fontHeight(HWND control) {
@@ -61,25 +33,30 @@ TEST_F(ProgramWindow, FollowsTheDisplayScale) {
     const PackedCube state = afterMoves(SolvedCube, {4, 9});
     setViewState(App.sourceView, state);
     const std::vector<RECT> before = layoutOf(window);
-    const int fieldFont = fontHeight(App.sequenceField);
-    RECT frame, view;
+    const int font = fontHeight(App.sequenceField);
+    RECT frame, view, large;
     GetWindowRect(window, &frame);
     GetClientRect(App.sourceView, &view);
-
-    RECT doubled = frame;
-    doubled.right += frame.right - frame.left;
-    doubled.bottom += frame.bottom - frame.top;
-    changeScale(window, 192, doubled);
-    RECT large;
+    const auto changeTo = [&](UINT dpi, RECT rect) {
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect));
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        // The middle of each square shows its colour.
+        const std::vector<COLORREF> colors = viewColors(App.sourceView);
+        for (int i = 0; i < 54; ++i) {
+            const POINT p = squareMiddle(App.sourceView, i);
+            const int index = i % 9 == 8 ? i / 9 : state.bytes[8 * (i / 9) + i % 9];
+            EXPECT_EQ(colors[index], pixelAt(App.sourceView, p.x, p.y)) << dpi << " " << i;
+        }
+    };
+    changeTo(192,
+             {frame.left, frame.top, 2 * frame.right - frame.left, 2 * frame.bottom - frame.top});
     GetClientRect(App.sourceView, &large);
     EXPECT_NEAR(2 * view.right, large.right, 4);
     EXPECT_NEAR(2 * view.bottom, large.bottom, 4);
-    EXPECT_EQ(2 * fieldFont, fontHeight(App.sequenceField));
-    EXPECT_TRUE(squaresShow(App.sourceView, state));
-
-    changeScale(window, 96, frame);
+    EXPECT_EQ(2 * font, fontHeight(App.sequenceField));
+    changeTo(96, frame);
     const std::vector<RECT> after = layoutOf(window);
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin(), after.end(), sameRect));
-    EXPECT_EQ(fieldFont, fontHeight(App.sequenceField));
-    EXPECT_TRUE(squaresShow(App.sourceView, state));
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin(), after.end(),
+                           [](const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }));
+    EXPECT_EQ(font, fontHeight(App.sequenceField));
 }

@@ -9,11 +9,9 @@
 
 namespace {
 
+// The tests' folder has an ASCII name.
 std::wstring wide(const std::string& text) {
-    std::wstring out(text.size(), L'\0');
-    out.resize(
-        MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size())));
-    return out;
+    return std::wstring(text.begin(), text.end());
 }
 
 // As the shell sends it: the drop point in the window's client area and wide names, each ended,

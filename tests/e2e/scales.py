@@ -1,20 +1,11 @@
 #!/usr/bin/env python3
 """The real program at 100 %, 150 % and 200 % display scale (the prefix's LogPixels), driven as
 a user would: the window and its cubes grow with the scale, every square shows its side's colour,
-a drag turns the same side at every scale, and the menus and the Options dialog fit."""
+a drag turns the same side at every scale, and the menu and the Options dialog fit."""
 import argparse, os, sys, types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 from desktop import Desktop  # noqa: E402
-
-TITLE = "Morvane's Cube Emulator"
-SOURCE, DESTINATION, OPTIONS_CANCEL = 1001, 1002, 4013
-
-
-def views(s):
-    """The source and destination cube views' rectangles."""
-    rows = s.top_level(cls="DLGCLASS")
-    return [rows[n + 1][4] for n, row in enumerate(rows) if row[2] in (SOURCE, DESTINATION)]
 
 
 def colors(s, view):
@@ -23,14 +14,14 @@ def colors(s, view):
 
 
 def inside(inner, outer):
-    return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] \
-        and inner[3] <= outer[3]
+    return all(o <= i for o, i in zip(outer[:2], inner[:2])) and \
+        all(i <= o for i, o in zip(inner[2:], outer[2:]))
 
 
 def at_scale(s):
-    """The window's size, its views' sizes and the destination's colours after one drag."""
-    window = s.top_level(cls="DLGCLASS")[0][4]
-    source, destination = views(s)
+    """The window's and its views' sizes, and the destination's colours after one drag."""
+    rows = s.top_level(cls="DLGCLASS")
+    source, destination = [rows[n + 1][4] for n, row in enumerate(rows) if row[2] in (1001, 1002)]
     assembled = colors(s, source)
     sides = [set(assembled[9 * k:9 * k + 9]) for k in range(6)]
     if any(len(side) != 1 for side in sides) or len(set().union(*sides)) != 6:
@@ -41,22 +32,18 @@ def at_scale(s):
               "mouseup", "1")
     turned = s.wait("the destination turned", lambda: (lambda now: now != assembled and now)(
         colors(s, destination)))
-
     desktop = (0, 0, *map(int, s.screen.split("x")))
     s.xdotool("key", "alt+a")
     popup = s.wait_for_window(cls="#32768", timeout=5)[0][4]
     s.xdotool("key", "Escape", "Escape")
-    if not inside(popup, desktop):
-        raise AssertionError(f"the Actions menu {popup} leaves the screen {desktop}")
     s.menu(["alt+a", "Right", "Down", "Down", "Down"])  # Settings: Options...
     dialog = s.wait_for_window("Emulator Settings", "#32770")
     clipped = [row for row in dialog[1:] if row[3] and not inside(row[4], dialog[0][4])]
-    if clipped or not inside(dialog[0][4], desktop):
-        raise AssertionError(f"the Options dialog {dialog[0][4]} clips {clipped}")
-    s.click(next(row for row in dialog if row[2] == OPTIONS_CANCEL)[4])
+    if clipped or not inside(dialog[0][4], desktop) or not inside(popup, desktop):
+        raise AssertionError(f"the menu {popup} or Options {dialog[0][4]} clips {clipped}")
+    s.click(next(row for row in dialog if row[2] == 4013)[4])  # Cancel
     s.wait("the Options dialog to close", lambda: not s.top_level("Emulator Settings"))
-    size = lambda r: (r[2] - r[0], r[3] - r[1])  # noqa: E731
-    return size(window), size(source), size(destination), turned
+    return [(r[2] - r[0], r[3] - r[1]) for r in (rows[0][4], source, destination)], turned
 
 
 def main():
@@ -68,15 +55,13 @@ def main():
         s = Desktop(types.SimpleNamespace(**dict(vars(args), dpi=dpi,
                                                  out=os.path.join(args.out, str(dpi)))))
         try:
-            s.start(TITLE, "DLGCLASS")
-            seen[dpi] = at_scale(s)
-            base = seen[96]
-            for now, then in zip(seen[dpi][:3], base[:3]):
-                for a, b in zip(now, then):
-                    # Dialog units follow the font, whose sizes come in steps: roughly in scale.
-                    if abs(a - b * dpi / 96) > 0.12 * a:
-                        raise AssertionError(f"{now} is not {then} at {dpi} dots per inch")
-            if seen[dpi][3] != base[3]:
+            s.start("Morvane's Cube Emulator", "DLGCLASS")
+            sizes, turned = seen[dpi] = at_scale(s)
+            # Dialog units follow the font, whose sizes come in steps: roughly in scale.
+            for now, then in zip(sizes, seen[96][0]):
+                if any(abs(a - b * dpi / 96) > 0.12 * a for a, b in zip(now, then)):
+                    raise AssertionError(f"{now} is not {then} at {dpi} dots per inch")
+            if turned != seen[96][1]:
                 raise AssertionError("the same drag turned another side")
         except Exception as e:
             failed = f"{dpi} dpi: {e}"

@@ -1,4 +1,5 @@
 #include "programWindow.h"
+#include "geometry.h"
 #include "currentSequence.h"
 #include "cubeView.h"
 #include "mainWindow.h"
@@ -52,6 +53,17 @@ std::vector<COLORREF> viewColors(HWND view) {
     std::vector<COLORREF> colors(6);
     SendMessageA(view, CCM_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors.data()));
     return colors;
+}
+
+POINT squareMiddle(HWND view, int square) {
+    RECT client;
+    GetClientRect(view, &client);
+    static ViewGeometry g;
+    computeGeometry(client.right, client.bottom, &g);
+    POINT sum = {0, 0};
+    for (const ViewPoint& corner : g.squares[square].corners)
+        sum.x += corner.x, sum.y += corner.y;
+    return {sum.x / 4, sum.y / 4};
 }
 
 void setViewState(HWND view, const PackedCube& state) {
