@@ -33,8 +33,8 @@ class Desktop:
             return subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=log,
                                   stderr=log, timeout=timeout).returncode
 
-    def start(self, title, cls):
-        """Starts the program and waits for its main window."""
+    def start(self, title, cls, *arguments):
+        """Starts the program, with the arguments given, and waits for its main window."""
         read_end, write_end = os.pipe()
         self.fbdir = tempfile.mkdtemp(prefix="e2e-xvfb-")
         # Xvfb picks a free display and writes its number when ready: no race with others.
@@ -66,7 +66,8 @@ class Desktop:
                  "REG_DWORD", "/d", str(self.dpi), "/f")
         with open(os.path.join(self.out, "wine.log"), "ab") as log:
             self.app = subprocess.Popen(
-                [self.wine, "explorer", "/desktop=e2e," + self.screen, self.winpath(self.args.exe)],
+                [self.wine, "explorer", "/desktop=e2e," + self.screen, self.winpath(self.args.exe),
+                 *arguments],
                 env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         self.main_class = cls
         self.wait_for_window(title, cls, 30)
@@ -164,6 +165,18 @@ class Desktop:
             raise AssertionError("listing the squares failed")
         with open(report) as f:
             return [(left + int(x), top + int(y)) for x, y in (line.split() for line in f)]
+
+    def clip(self, text=None):
+        """Puts text on the clipboard as another program would, or reads what it holds."""
+        path = os.path.join(self.out, "clipboard.txt")
+        if text is not None:
+            with open(path, "w") as f:
+                f.write(text)
+        if self.run(self.wine, self.args.window_list, self.winpath(path), "e2e",
+                    "clip" if text is not None else "clipped"):
+            raise AssertionError("the clipboard could not be reached")
+        with open(path, encoding="latin-1") as f:
+            return f.read()
 
     def pixels(self, rects):
         """The screen's bytes inside each window rectangle, row by row."""

@@ -4,6 +4,9 @@
 //   windowList.exe OUTPUT DESKTOP windows     depth, class, id, visible, rect, text a line
 //   windowList.exe OUTPUT WIDTHxHEIGHT squares the middle of each square of a cube view of that
 //                                              client size, "x y" a line, in the view's order
+//   windowList.exe FILE DESKTOP clip           puts FILE's text on the clipboard, as another
+//                                              program would
+//   windowList.exe FILE DESKTOP clipped        writes the clipboard's text to FILE
 #include <windows.h>
 
 #include "geometry.h"
@@ -62,14 +65,45 @@ int reportSquares(const char* path, const char* size) {
     return fclose(out) == 0 ? 0 : 1;
 }
 
+int putOnClipboard(const char* path) {
+    std::string text;
+    if (FILE* in = fopen(path, "rb")) {
+        for (int c; (c = fgetc(in)) != EOF;)
+            text += char(c);
+        fclose(in);
+    }
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!block || !OpenClipboard(nullptr)) return 1;
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    EmptyClipboard();
+    const bool set = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    return set ? 0 : 1;
+}
+
+int writeClipboard(const char* path) {
+    if (!OpenClipboard(nullptr)) return 1;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    FILE* out = fopen(path, "wb");
+    if (out && text) fputs(text, out);
+    if (text) GlobalUnlock(data);
+    CloseClipboard();
+    return out && fclose(out) == 0 && text ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 4 && strcmp(argv[3], "squares") == 0) return reportSquares(argv[1], argv[2]);
-    if (argc != 4 || strcmp(argv[3], "windows") != 0) return 2;
+    if (argc != 4) return 2;
     // A process sees the windows of its own desktop only.
     HDESK desktop = OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL);
     if (!desktop || !SetThreadDesktop(desktop)) return 1;
+    if (strcmp(argv[3], "clip") == 0) return putOnClipboard(argv[1]);
+    if (strcmp(argv[3], "clipped") == 0) return writeClipboard(argv[1]);
+    if (strcmp(argv[3], "windows") != 0) return 2;
     // Renamed into place when complete, so a reader never sees half a report.
     const std::string part = std::string(argv[1]) + ".part";
     FILE* out = fopen(part.c_str(), "w");

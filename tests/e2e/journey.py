@@ -81,6 +81,14 @@ def journey(s):
     s.choose_file("Open Move Sequence File", moves)
     s.wait_for_text(FIELD, SHORT)
 
+    # A scramble in standard notation from another program, pasted, and copied back out.
+    s.clip("F2 D' L U2 B // from elsewhere")
+    enter(s, "")
+    s.menu(["alt+s"] + ["Down"] * 7)  # Paste Standard Notation
+    s.wait_for_text(FIELD, "F\",U',L,T\",B")
+    s.menu(["alt+s"] + ["Down"] * 8)  # Copy as Standard Notation
+    s.wait("the field as standard notation", lambda: s.clip() == "F2 D' L U2 B")
+
     # Closing the main window while the search thread runs ends the program cleanly.
     enter(s, LONG)
     s.xdotool("key", "Return")

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""The real program at 100 %, 150 % and 200 % display scale (the prefix's LogPixels), driven as
-a user would: the window and its cubes grow with the scale, every square shows its side's colour,
-a drag turns the same side at every scale, and the menu and the Options dialog fit."""
-import argparse, os, sys, types
+"""The real program at 100 %, 150 % and 200 % display scale (the prefix's LogPixels), started
+as Explorer opens a sequence file and driven as a user would: the file is loaded, the window and
+its cubes grow with the scale, every square shows its side's colour, a drag turns the same side
+at every scale, and the menu and the Options dialog fit."""
+import argparse, os, struct, sys, types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 from desktop import Desktop  # noqa: E402
@@ -55,7 +56,12 @@ def main():
         s = Desktop(types.SimpleNamespace(**dict(vars(args), dpi=dpi,
                                                  out=os.path.join(args.out, str(dpi)))))
         try:
-            s.start("Morvane's Cube Emulator", "DLGCLASS")
+            # Started as Explorer opens a file: F,R' in a sequence file named on its command line.
+            moves = os.path.join(s.out, "two.csq")
+            with open(moves, "wb") as f:
+                f.write(b"CSQF" + struct.pack("<7I", 34, 0, 32, 32, 2, 0, 0) + bytes((8, 3)))
+            s.start("Morvane's Cube Emulator - two.csq", "DLGCLASS", s.winpath(moves))
+            s.wait_for_text(1003, "F,R'")
             sizes, turned = seen[dpi] = at_scale(s)
             # Dialog units follow the font, whose sizes come in steps: roughly in scale.
             for now, then in zip(sizes, seen[96][0]):
