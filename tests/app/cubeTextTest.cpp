@@ -75,8 +75,9 @@ TEST_F(ProgramWindow, UndoAndRedoStepThroughCubeChanges) {
         return sameCube(seen[step].first, viewState(App.sourceView)) &&
                sameCube(seen[step].second, viewState(App.destinationView));
     };
-    // Then a drag on the destination from the front's first square to its second.
-    for (int id : {0, IDM_SOURCE_RANDOM, IDM_SOURCE_COPY, int(WM_LBUTTONUP)}) {
+    // Then two drags on the destination from the front's first square to its second: each its
+    // own step, though no command comes between them.
+    for (int id : {0, IDM_SOURCE_RANDOM, IDM_SOURCE_COPY, int(WM_LBUTTONUP), int(WM_LBUTTONUP)}) {
         if (id == WM_LBUTTONUP) {
             for (int square : {0, 1}) {
                 const POINT p = squareMiddle(App.destinationView, square);
@@ -89,8 +90,8 @@ TEST_F(ProgramWindow, UndoAndRedoStepThroughCubeChanges) {
         }
         seen.push_back({viewState(App.sourceView), viewState(App.destinationView)});
     }
-    ASSERT_FALSE(sameCube(seen[2].second, seen[3].second));
-    for (size_t step = 3; step-- > 0;) {
+    ASSERT_FALSE(sameCube(seen[3].second, seen[4].second));
+    for (size_t step = 4; step-- > 0;) {
         command(IDM_UNDO);
         EXPECT_TRUE(showing(step)) << step;
     }
