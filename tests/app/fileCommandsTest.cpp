@@ -55,6 +55,8 @@ TEST_F(ProgramWindow, SequenceFilesSaveLoadAndRefuse) {
     while (text.size() < 2600)
         text += ",T'";
     setField(text);
+    // A block with room to spare, so that a recorded turn below needs no more memory for it.
+    setCurrentSequence(Bytes(875, 4).data(), 875, 875);
     command(IDM_SAVE_SEQUENCE);
     const std::string one = pathOf("six.csq"), cube = pathOf("one.csf"), two = pathOf("two.csf");
     const Bytes saved = fileBytes(one);
