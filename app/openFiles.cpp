@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -67,10 +68,14 @@ void onDropFiles(HWND window, HDROP drop) {
         const bool onDestination =
             DragQueryPoint(drop, &point) && pointIsOn(window, App.destinationView, point);
         const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        // A name that cannot be held in memory is passed over like a bad file.
         for (UINT i = 0; i < count; ++i) {
-            std::vector<wchar_t> path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-            if (DragQueryFileW(drop, i, path.data(), UINT(path.size())))
-                openNamedFile(path.data(), onDestination);
+            try {
+                std::vector<wchar_t> path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                if (DragQueryFileW(drop, i, path.data(), UINT(path.size())))
+                    openNamedFile(path.data(), onDestination);
+            } catch (const std::bad_alloc&) {
+            }
         }
     }
     DragFinish(drop);

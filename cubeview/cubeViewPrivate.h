@@ -45,8 +45,6 @@ enum {
     InformationLine = 3006,
 };
 
-// Side letters in the views' side order.
-
 CubeView* viewOf(HWND view);
 int squareAtPoint(const CubeView* view, int x, int y);
 void paintCubeView(HWND view);

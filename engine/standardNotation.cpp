@@ -1,6 +1,5 @@
 #include "standardNotation.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace {
