@@ -23,11 +23,32 @@ ANSWERS = [
 failures = []
 
 
-def run(*args, stdin=""):
+def run(*args, stdin="", interrupt=None):
+    """The status, output and errors. interrupt=(pause, count): Ctrl+C count times, 10 ms apart,
+    pause seconds after the first answer, the input left open as a user's would be."""
     # Wine's helpers keep pipes open after the program ends: output goes through files.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        code = subprocess.run(tool + ["--tables", tables] + list(args), input=stdin.encode(),
-                              stdout=out, stderr=err, timeout=600).returncode
+        tool_run = subprocess.Popen(tool + ["--tables", tables, *args], stdin=subprocess.PIPE,
+                                    stdout=out, stderr=err)
+        tool_run.stdin.write(stdin.encode())
+        tool_run.stdin.flush()
+        if interrupt:
+            for _ in range(6000):
+                if os.fstat(out.fileno()).st_size or tool_run.poll() is not None:
+                    break
+                time.sleep(0.01)
+            time.sleep(interrupt[0])
+            for _ in range(interrupt[1]):
+                tool_run.send_signal(signal.SIGINT)
+                time.sleep(0.01)
+        else:
+            tool_run.stdin.close()
+        try:
+            code = tool_run.wait(timeout=30 if interrupt else 600)
+        except subprocess.TimeoutExpired:
+            tool_run.kill()
+            code = tool_run.wait()
+        tool_run.stdin.close()
         out.seek(0), err.seek(0)
         return code, out.read().decode().replace("\r", ""), err.read().decode().replace("\r", "")
 
@@ -115,39 +136,15 @@ with tempfile.TemporaryDirectory() as folder:
     expect("not found, then found", run("--batch", "--max-moves", "3", stdin="assembled seq:R,T,F,L"
                                         "\nassembled seq:F,R\n"), (1, "not found\nF,R\n", ""))
 
-def interrupted(lines, pause, count):
-    """Ctrl+C count times, 10 ms apart, pause seconds after the first answer of a batch."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        tool_run = subprocess.Popen(tool + ["--tables", tables, "--batch"], stdin=subprocess.PIPE, stdout=out,
-                                    stderr=err)
-        tool_run.stdin.write(lines.encode())
-        tool_run.stdin.flush()
-        for _ in range(6000):
-            if os.fstat(out.fileno()).st_size or tool_run.poll() is not None:
-                break
-            time.sleep(0.01)
-        time.sleep(pause)
-        for _ in range(count):
-            tool_run.send_signal(signal.SIGINT)
-            time.sleep(0.01)
-        try:
-            code = tool_run.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            tool_run.kill()
-            code = tool_run.wait()
-        tool_run.stdin.close()
-        out.seek(0), err.seek(0)
-        return code, out.read().decode().replace("\r", ""), err.read().decode().replace("\r", "")
-
-
 # Ctrl+C while the batch waits for its next line ends it at once, and a second one cannot
 # end it otherwise; one during a search, or two in quick succession, end it the same way, with
 # neither an answer nor "not found" for the search it stopped.
 stop = (130, "F,R\n", "cubesearch: stopped\n")
-expect("Ctrl+C between searches", interrupted("assembled seq:F,R\n", 0.2, 2), stop)
+expect("Ctrl+C between searches", run("--batch", stdin="assembled seq:F,R\n", interrupt=(0.2, 2)),
+       stop)
 for count in [1, 2]:
-    expect(f"Ctrl+C {count} in a search", interrupted(
-        "assembled seq:F,R\nassembled seq:R',L,U',F',T',R,U',R',F,R,L,B,R,L,L\n", 0.5, count), stop)
+    expect(f"Ctrl+C {count} in a search", run("--batch", stdin="assembled seq:F,R\nassembled "
+           "seq:R',L,U',F',T',R,U',R',F,R,L,B,R,L,L\n", interrupt=(0.5, count)), stop)
 
 # The 32-bit tool cannot address the eight-move table, whatever the cap: it answers with a
 # smaller table, saying so, or ends for want of memory, and never with an exception. Its answer

@@ -18,7 +18,7 @@ PackedCube expected(const char* moves, const char* squares = "") {
 
 // The middle of a square as the client point of a mouse message.
 LPARAM at(HWND view, const char* square) {
-    const POINT* c = viewOf(view)->squares[viewSquareIndex(square)].corners;
+    const POINT* c = viewOf(view)->squares[squareIndex(square, 9)].corners;
     return MAKELPARAM((c[0].x + c[2].x) / 2, (c[0].y + c[2].y) / 2);
 }
 

@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -51,9 +49,10 @@ struct Answer {
     bool tablesNotKept = false;
 };
 
-Answer run(uint32_t (*method)(SearchState*, const PackedCube*, const PackedCube*, MoveCode*,
-                              uint32_t, const FastSearchOptions&, FastSearchProgress*),
-           const PackedCube& start, const PackedCube& target, uint32_t limit,
+using Method = uint32_t (*)(SearchState*, const PackedCube*, const PackedCube*, MoveCode*, uint32_t,
+                            const FastSearchOptions&, FastSearchProgress*);
+
+Answer run(Method method, const PackedCube& start, const PackedCube& target, uint32_t limit,
            const FastSearchOptions& options = withKeptTables()) {
     auto st = std::make_unique<SearchState>();
     st->running = true;
@@ -87,12 +86,6 @@ Codes brute(const PackedCube& start, const PackedCube& target, uint32_t limit) {
 int casesFromEnvironment(const char* name, int otherwise) {
     const char* value = std::getenv(name);
     return value ? std::atoi(value) : otherwise;
-}
-
-PackedCube flippedEdge() {
-    PackedCube c = SolvedCube;
-    std::swap(c.bytes[squareIndex("T5")], c.bytes[squareIndex("F1")]);
-    return c;
 }
 
 // Sources and targets as a user could make them: scrambles, cubes painted with few colours
@@ -234,9 +227,6 @@ TEST(DeepSearch, AgreesWithTheMeetInTheMiddleFurtherOut) {
     }
 }
 
-using Method = uint32_t (*)(SearchState*, const PackedCube*, const PackedCube*, MoveCode*, uint32_t,
-                            const FastSearchOptions&, FastSearchProgress*);
-
 // F, R, T, T and F, R, T', T' reach the same cube; the first comes first. Held back in turn, so
 // that the later part's match is found first, then last: the earlier part wins both times, in
 // either exact search.
@@ -375,15 +365,6 @@ TEST(DeepTables, DistancesAreExact) {
     }
 }
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // A kept table is used only when it checks out in every respect; any other file is rebuilt and
 // replaced. A folder that cannot be made leaves the tables in memory, and the search answers.
 TEST(DeepTables, OnlyWholeTablesOfThisVersionAreUsed) {
@@ -404,20 +385,21 @@ TEST(DeepTables, OnlyWholeTablesOfThisVersionAreUsed) {
     forgetDeepTables();
     ASSERT_EQ(expected, deep(twoAlike, target, 5, options));
     const std::string path = tableFilePath(options.tableFolder, CornerTable);
-    const std::string good = readAll(path);
+    using Bytes = std::vector<uint8_t>;
+    const Bytes good = fileBytes(path);
     ASSERT_EQ(TableHeaderBytes + (CornerEntries + 1) / 2, good.size());
-    std::string flipped = good, newer = good, foreign = good;
+    Bytes half(good.begin(), good.begin() + good.size() / 2), longer = good, flipped = good,
+                                                              newer = good, foreign = good;
+    longer.push_back('x');
     flipped[good.size() / 2] ^= 0x10;
-    newer[12] = char(TableFileVersion + 1);
-    foreign[8] = char(CornerTable + 1);
-    const std::string hostile[] = {good.substr(0, good.size() / 2), good + "x", flipped, newer,
-                                   foreign};
-    for (const std::string& bytes : hostile) {
+    newer[12] = uint8_t(TableFileVersion + 1);
+    foreign[8] = uint8_t(CornerTable + 1);
+    for (const Bytes& bytes : {half, longer, flipped, newer, foreign}) {
         SCOPED_TRACE(bytes.size());
-        writeAll(path, bytes);
+        writeFileBytes(path, bytes);
         forgetDeepTables();
         ASSERT_EQ(expected, deep(twoAlike, target, 5, options));
-        ASSERT_TRUE(readAll(path) == good);
+        ASSERT_TRUE(fileBytes(path) == good);
     }
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_EQ(".table", entry.path().extension().u8string()) << entry.path();

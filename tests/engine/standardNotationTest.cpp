@@ -89,16 +89,13 @@ TEST(RandomState, UniformOverReachableStates) {
 
 // Each reason no moves reach a state is told apart, and a reachable state has none.
 TEST(Unreachable, TellsEachReasonApart) {
-    const CubieModel& model = cubieModel();
-    PackedCube flipped = SolvedCube;
-    std::swap(flipped.bytes[model.edgeSquares[4][0]], flipped.bytes[model.edgeSquares[4][1]]);
     CubieState swap = identityCubies();
     std::swap(swap.edge[2], swap.edge[7]);
     const std::pair<PackedCube, Unreachable> cases[] = {
         {randomState(5), Unreachable::None},
         {PackedCube{}, Unreachable::Pieces},
         {twistedCorner(), Unreachable::Twist},
-        {flipped, Unreachable::Flip},
+        {flippedEdge(), Unreachable::Flip},
         {colourAs(SolvedCube, swap), Unreachable::Parity},
     };
     for (const auto& [state, reason] : cases)

@@ -13,16 +13,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <utility>
-
-HINSTANCE testInstance() {
-    return GetModuleHandleA(nullptr);
-}
-
-void registerProgramClasses() {
-    registerWindowClasses(testInstance());
-}
 
 void pumpMessages() {
     for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&msg))
@@ -140,7 +131,7 @@ bool driveModal(const std::function<void()>& open, const std::function<void(HWND
 }
 
 void ProgramWindow::SetUp() {
-    registerProgramClasses();
+    registerWindowClasses(GetModuleHandleA(nullptr));
     setDefaultSettings();
     setDefaultColors();
     openFileChooser = saveFileChooser = answerFileDialog;
@@ -153,7 +144,7 @@ void ProgramWindow::SetUp() {
     folder.assign(temp, GetTempPathA(MAX_PATH, temp)) +=
         "cubeTests-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
-    window = createMainWindow(testInstance());
+    window = createMainWindow(GetModuleHandleA(nullptr));
     ASSERT_NE(nullptr, window);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -175,14 +166,4 @@ void ProgramWindow::TearDown() {
     const std::string folders = folder + '\0'; // a list, ended by an empty name
     SHFILEOPSTRUCTA removal = {nullptr, FO_DELETE, folders.c_str(), nullptr, FOF_NO_UI, 0, 0, 0};
     SHFileOperationA(&removal);
-}
-
-std::vector<uint8_t> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }

@@ -52,6 +52,3 @@ struct ProgramWindow : ::testing::Test {
 extern std::atomic<bool> failAllocations;
 // While set, only the heap blocks of the stored sequence and the comments cannot be had.
 extern std::atomic<bool> failHeapBlocks;
-
-std::vector<uint8_t> fileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

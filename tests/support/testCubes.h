@@ -1,10 +1,14 @@
-// States and helpers shared by the engine tests.
+// States and helpers shared by the tests.
 #pragma once
 
 #include "packedCube.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 // 48 different byte values: a square moved to the wrong place always shows.
@@ -32,16 +36,11 @@ inline std::vector<MoveCode> randomMoves(std::mt19937& rng, size_t count) {
     return moves;
 }
 
-// Byte index of a square written as side letter and number, e.g. "T6".
-inline int squareIndex(const char* name) {
+// Byte index of a square written as side letter and number, e.g. "T6"; with 9 a side, the
+// index of a view's square, whose centre is number 8.
+inline int squareIndex(const char* name, int perSide = 8) {
     const char* sides = "FRBLTU";
-    return 8 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
-}
-
-// Index of a view square, 9 x side + position (8 the centre), written as e.g. "T6".
-inline int viewSquareIndex(const char* name) {
-    const char* sides = "FRBLTU";
-    return 9 * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
+    return perSide * int(std::strchr(sides, name[0]) - sides) + (name[1] - '0');
 }
 
 // One corner turned in place: no sequence of moves reaches it, so a search sweeps every
@@ -54,4 +53,21 @@ inline PackedCube twistedCorner() {
     c.bytes[l2] = c.bytes[t6];
     c.bytes[t6] = keep;
     return c;
+}
+
+// One edge turned in place: as unreachable.
+inline PackedCube flippedEdge() {
+    PackedCube c = SolvedCube;
+    std::swap(c.bytes[squareIndex("T5")], c.bytes[squareIndex("F1")]);
+    return c;
+}
+
+inline std::vector<uint8_t> fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-HINSTANCE testInstance();
-void registerProgramClasses();
 void pumpMessages();
 COLORREF pixelAt(HWND window, int x, int y);
 std::string windowText(HWND window);
