@@ -15,7 +15,7 @@ host_32bit_reason() {
         echo "CUBE_WIN64_ONLY=1 is set"
     else
         local answer
-        answer=$(/lib/ld-linux.so.2 --version 2>&1 | head -n 1)
+        answer=$(/lib/ld-linux.so.2 --version 2>&1 | head -n 1 | sed "s/.*: //")
         echo "this host cannot execute 32-bit x86 code (/lib/ld-linux.so.2: ${answer:-no answer})"
     fi
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real program driven from outside as a user would, through every layer: execute, find,
 save and load, close while searching, on the project's desktop driver (scripts/desktop.py)."""
-import argparse, os, struct, sys
+import os, struct, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 from desktop import Desktop  # noqa: E402
@@ -103,10 +103,7 @@ def journey(s):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    for option in ("--arch", "--exe", "--window-list", "--out", "--prefix"):
-        parser.add_argument(option, required=True)
-    session, error = Desktop(parser.parse_args()), None
+    session, error = Desktop(**Desktop.options(__doc__)), None
     try:
         session.start(TITLE, "DLGCLASS")
         journey(session)

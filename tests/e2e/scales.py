@@ -3,10 +3,10 @@
 as Explorer opens a sequence file and driven as a user would: the file is loaded, the window and
 its cubes grow with the scale, every square shows its side's colour, a drag turns the same side
 at every scale, and the menu and the Options dialog fit."""
-import argparse, os, struct, sys, types
+import os, struct, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
-from desktop import Desktop  # noqa: E402
+from desktop import Desktop, winpath  # noqa: E402
 
 
 def colors(s, view):
@@ -48,19 +48,15 @@ def at_scale(s):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    for option in ("--arch", "--exe", "--window-list", "--out", "--prefix"):
-        parser.add_argument(option, required=True)
-    args, seen, failed = parser.parse_args(), {}, None
+    args, seen, failed = Desktop.options(__doc__), {}, None
     for dpi in (96, 144, 192):
-        s = Desktop(types.SimpleNamespace(**dict(vars(args), dpi=dpi,
-                                                 out=os.path.join(args.out, str(dpi)))))
+        s = Desktop(**dict(args, dpi=dpi, out=os.path.join(args["out"], str(dpi))))
         try:
             # Started as Explorer opens a file: F,R' in a sequence file named on its command line.
             moves = os.path.join(s.out, "two.csq")
             with open(moves, "wb") as f:
                 f.write(b"CSQF" + struct.pack("<7I", 34, 0, 32, 32, 2, 0, 0) + bytes((8, 3)))
-            s.start("Morvane's Cube Emulator - two.csq", "DLGCLASS", s.winpath(moves))
+            s.start("Morvane's Cube Emulator - two.csq", "DLGCLASS", winpath(moves))
             s.wait_for_text(1003, "F,R'")
             sizes, turned = seen[dpi] = at_scale(s)
             # Dialog units follow the font, whose sizes come in steps: roughly in scale.
@@ -76,7 +72,7 @@ def main():
             s.close(failed is not None)
         if failed:
             break
-    print(f"scales: {'FAILED: ' + failed if failed else 'passed'} (traces in {args.out})")
+    print(f"scales: {'FAILED: ' + failed if failed else 'passed'} (traces in {args['out']})")
     return 1 if failed else 0
 
 
