@@ -4,7 +4,7 @@ desktop, and a person's hands on them (xdotool). Which builds the host runs and 
 environment come from hostKind.sh and wineEnv.sh, which ctest's wineRun sources too.
 windowList.exe reports the window texts and rectangles that X cannot see; Xvfb's framebuffer
 file gives the pixels (xwd -root shows dialogs black).
-  desktop.py xvfb       starts a private X server; prints DISPLAY=:N and XVFB_PID=PID for eval
+  desktop.py xvfb       starts a private X server; prints DISPLAY=:N XVFB_PID=PID to export
   desktop.py prefixes   makes the shared prefix of each build the host runs, when missing"""
 import argparse, ctypes, hashlib, mmap, os, re, shutil, struct, subprocess, sys, tempfile, time
 
@@ -47,14 +47,15 @@ def winpath(path):
 
 
 def build(arch, folder, log):
-    """Configures (Release) and brings the program up to date in build/folder; its exe."""
+    """Brings the program up to date in build/folder, configured for Release when new; its exe."""
     folder = os.path.join(ROOT, "build", folder)
-    toolchain = os.path.join(ROOT, "cmake", "mingw32.cmake" if arch == "win32" else "mingw64.cmake")
+    steps = [["--build", folder, "--target", "MorvaneCubeEmulator", "--", "-j2"]]
+    if not os.path.exists(os.path.join(folder, "build.ninja")):
+        toolchain = os.path.join(ROOT, "cmake", {"win32": "mingw32", "win64": "mingw64"}[arch])
+        steps.insert(0, ["-S", ROOT, "-B", folder, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                         f"-DCMAKE_TOOLCHAIN_FILE={toolchain}.cmake"])
     with open(log, "w") as out:
-        for step in ([] if os.path.exists(os.path.join(folder, "build.ninja")) else
-                     [["-S", ROOT, "-B", folder, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
-                       "-DCMAKE_TOOLCHAIN_FILE=" + toolchain]]) + \
-                [["--build", folder, "--target", "MorvaneCubeEmulator", "--", "-j2"]]:
+        for step in steps:
             if subprocess.run(["cmake", *step], stdout=out, stderr=out).returncode:
                 sys.stdout.write(open(log).read()[-3000:])
                 raise RuntimeError(f"building the emulator failed ({os.path.relpath(log, ROOT)})")
