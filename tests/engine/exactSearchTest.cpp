@@ -47,6 +47,7 @@ struct Answer {
     uint64_t tested = 0;
     bool outOfMemory = false;
     bool tablesNotKept = false;
+    uint32_t tableDepth = 0, refusedDepth = 0;
 };
 
 using Method = uint32_t (*)(SearchState*, const PackedCube*, const PackedCube*, MoveCode*, uint32_t,
@@ -60,8 +61,9 @@ Answer run(Method method, const PackedCube& start, const PackedCube& target, uin
     MoveCode result[MaxExecuteMoves + 1];
     const uint32_t length = method(st.get(), &target, &start, result, limit, options, &progress);
     EXPECT_TRUE(length == 0 || result[length] == EndOfMoves);
-    return {Codes(result, result + length), progress.nodes, progress.tested, progress.outOfMemory,
-            progress.tablesNotKept};
+    return {Codes(result, result + length), progress.nodes,         progress.tested,
+            progress.outOfMemory,           progress.tablesNotKept, progress.tableDepth,
+            progress.refusedDepth};
 }
 
 Codes deep(const PackedCube& start, const PackedCube& target, uint32_t limit,
@@ -119,27 +121,22 @@ TEST(FastSearch, ReturnsExactlyWhatTheBruteForceReturns) {
 TEST(FastSearch, TheCapBoundsTheTable) {
     EXPECT_LE(tableBytesFor(7), uint64_t(DefaultTableMiB) << 20);
     EXPECT_GT(tableBytesFor(8), uint64_t(DefaultTableMiB) << 20);
-    auto st = std::make_unique<SearchState>();
-    st->running = true;
     FastSearchOptions options;
     options.tableBytesCap = tableBytesFor(1) - 1;
-    FastSearchProgress progress;
-    MoveCode result[MaxExecuteMoves + 1];
-    const PackedCube target = afterMoves(SolvedCube, {0, 4, 8});
-    EXPECT_EQ(0u, findSequenceFast(st.get(), &target, &SolvedCube, result, 5, options, &progress));
-    EXPECT_TRUE(progress.outOfMemory);
+    const Answer none =
+        run(findSequenceFast, SolvedCube, afterMoves(SolvedCube, {0, 4, 8}), 5, options);
+    EXPECT_TRUE(none.moves.empty() && none.outOfMemory);
 
     const Codes scramble = {7, 9, 0, 4, 0, 11, 0}; // U',F',L,T,L,B',L, its own answer
-    const PackedCube far = afterMoves(SolvedCube, scramble);
     options.tableBytesCap = UINT64_MAX;
     tableBytesGiven = size_t(tableBytesFor(2));
-    const uint32_t length =
-        findSequenceFast(st.get(), &far, &SolvedCube, result, 7, options, &progress);
+    const Answer smaller =
+        run(findSequenceFast, SolvedCube, afterMoves(SolvedCube, scramble), 7, options);
     tableBytesGiven = SIZE_MAX;
-    EXPECT_EQ(scramble, Codes(result, result + length));
-    EXPECT_FALSE(progress.outOfMemory);
-    EXPECT_EQ(3u, progress.refusedDepth);
-    EXPECT_EQ(2u, progress.tableDepth);
+    EXPECT_EQ(scramble, smaller.moves);
+    EXPECT_FALSE(smaller.outOfMemory);
+    EXPECT_EQ(3u, smaller.refusedDepth);
+    EXPECT_EQ(2u, smaller.tableDepth);
 }
 
 // Pieces and squares are two views of one cube: every move agrees on both, a state reached by
