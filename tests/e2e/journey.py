@@ -70,6 +70,12 @@ def journey(s):
         raise AssertionError(f"the saved state {state.hex(' ')} is not a turned cube")
     s.menu(["alt+d"])  # Assemble Cube
     s.wait("the destination assembled", lambda: destination_pixels(s) == assembled)
+    # Undone and done again from the keyboard, the sequence field having the focus.
+    s.click(s.control(FIELD)[4])
+    s.xdotool("key", "ctrl+z")
+    s.wait("the assembly undone", lambda: destination_pixels(s) == turned)
+    s.xdotool("key", "ctrl+y")
+    s.wait("the assembly redone", lambda: destination_pixels(s) == assembled)
     s.menu(["alt+d", "Down"])  # Load Cube...
     s.choose_file("Open Cube State File", cube)
     s.wait("the destination loaded", lambda: destination_pixels(s) == turned)
