@@ -7,6 +7,8 @@ one that changes no behaviour and does not count. Usage: tests/faults/run.py [SL
 import filecmp, os, shutil, subprocess, sys, time
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(root, "scripts"))
+from desktop import host, wine_env  # noqa: E402
 slips_dir = os.path.join(root, "tests", "faults", "slips")
 scratch = os.path.join(root, "build", "faults")
 tree = os.path.join(scratch, "tree")
@@ -41,17 +43,6 @@ def first_failure(output):
     for line in output.splitlines():
         if "***Failed" in line or "***Timeout" in line or "***Exception" in line:
             return line.split(":", 1)[-1].split("...")[0].strip()
-
-
-def shell(script):
-    return run(["bash", "-c", f"root={root}; source scripts/hostKind.sh; {script}"], cwd=root)
-
-
-def wine_environment(arch):
-    """The project's own Wine set-up for arch, with its loader and server."""
-    out = shell(f"cube_arch={arch}; source scripts/wineEnv.sh; export CUBE_LOADER=$wine_loader "
-                "CUBE_SERVER=$wine_server; env -0").stdout
-    return dict(item.split("=", 1) for item in out.split("\0") if "=" in item)
 
 
 class Build:
@@ -104,8 +95,8 @@ def windows_builds(native):
     names = [l.split(": ", 1)[1] for l in run(["ctest", "--test-dir", native.dir, "-N"]).stdout
              .splitlines() if ": " in l and "Test" in l]
     skip = "^(" + "|".join(n.replace(".", "\\.") for n in names) + ")$"
-    for arch in shell("host_windows_arches").stdout.split():
-        env = wine_environment(arch)
+    for arch in host()[0]:
+        env, loader, server = wine_env(arch)
         bits = "32" if arch == "win32" else "64"
         # The repository's own toolchain file, so the tests run in its Wine prefix.
         build = Build(arch, [f"-DCMAKE_TOOLCHAIN_FILE={root}/cmake/mingw{bits}.cmake"],
@@ -113,15 +104,15 @@ def windows_builds(native):
         # Not through pipes: Wine's services would hold them open, and the run would wait.
         quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL)
-        subprocess.run([env["CUBE_SERVER"], "-p"], **quiet)
-        subprocess.run([env["CUBE_LOADER"], "wineboot.exe"], **quiet)
+        subprocess.run([server, "-p"], **quiet)
+        subprocess.run([loader, "wineboot.exe"], **quiet)
         # A suite that cannot run would catch every slip.
         if build.build() is None or build.test(set()).returncode:
             sys.exit(f"faults: the unchanged tree does not build or pass for {arch}")
         try:
             yield build
         finally:
-            run([env["CUBE_SERVER"], "-k"], env=env)
+            run([server, "-k"], env=env)
 
 
 def main():
