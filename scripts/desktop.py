@@ -313,6 +313,24 @@ class Desktop:
         with open(report) as f:
             return [(left + int(x), top + int(y)) for x, y in (line.split() for line in f)]
 
+    def cube_views(self):
+        """The rectangles of the source's and the destination's cube views."""
+        rows = self.top_level(cls="DLGCLASS")
+        return [rows[n + 1][4] for n, row in enumerate(rows) if row[2] in (1001, 1002)]
+
+    def square_colors(self, view):
+        """The colour in the middle of each square of the cube view at rect view."""
+        points = self.__dict__.setdefault("square_points", {})
+        if tuple(view) not in points:
+            points[tuple(view)] = self.squares(view)
+        seen = self.pixels([(x, y, x + 1, y + 1) for x, y in points[tuple(view)]])
+        return [seen[i:i + 4] for i in range(0, len(seen), 4)]
+
+    def enter(self, control_id, text):
+        """Types text over what the control holds, and waits until it shows it."""
+        self.retype(self.control(control_id)[4], text)
+        self.wait_for_text(control_id, text)
+
     def clip(self, text=None):
         """Puts text on the clipboard as another program would, or reads what it holds."""
         path = os.path.join(self.out, "clipboard.txt")

@@ -13,21 +13,8 @@ SHORT = "F,R'"
 LONG = "F,R,U',L,B\",T,F',R,U,L',B,T'"
 
 
-def enter(s, text):
-    s.retype(s.control(FIELD)[4], text)
-    s.wait_for_text(FIELD, text)
-
-
-def destination_pixels(s):
-    """The destination's cube views, as bytes of the screen."""
-    rows = s.top_level(cls="DLGCLASS")
-    group = next(n for n, w in enumerate(rows) if w[2] == DESTINATION)
-    views = []
-    for _, cls, _, _, rect, _ in rows[group + 1:]:
-        if cls != "CubeCtlClass":
-            break
-        views.append(rect)
-    return s.pixels(views) or None
+def destination(s):
+    return s.square_colors(s.cube_views()[1])
 
 
 def expect_file(path, magic, size, *offsets):
@@ -42,13 +29,13 @@ def journey(s):
     files = os.path.join(s.out, "files")
     os.makedirs(files)
     moves, cube = os.path.join(files, "moves.csq"), os.path.join(files, "cube.csf")
-    assembled = destination_pixels(s)
-    enter(s, SHORT)
+    assembled = destination(s)
+    s.enter(FIELD, SHORT)
     s.xdotool("key", "Return")
-    turned = s.wait("the destination turned", lambda: destination_pixels(s) != assembled
-                    and destination_pixels(s))
+    turned = s.wait("the destination turned", lambda: destination(s) != assembled
+                    and destination(s))
     # Cleared, so the found sequence must come back into the field once accepted.
-    enter(s, "")
+    s.enter(FIELD, "")
     s.menu(["alt+a"])  # Find Sequence
     found = s.control(MESSAGE_TEXT, s.wait_for_window(TITLE, "#32770", 20))[5]
     if not found.startswith("The required sequence was found.") or SHORT not in found:
@@ -69,16 +56,16 @@ def journey(s):
     if sorted(state) != sorted(i // 8 for i in range(48)) or state == bytes(sorted(state)):
         raise AssertionError(f"the saved state {state.hex(' ')} is not a turned cube")
     s.menu(["alt+d"])  # Assemble Cube
-    s.wait("the destination assembled", lambda: destination_pixels(s) == assembled)
+    s.wait("the destination assembled", lambda: destination(s) == assembled)
     # Undone and done again from the keyboard, the sequence field having the focus.
     s.click(s.control(FIELD)[4])
     s.xdotool("key", "ctrl+z")
-    s.wait("the assembly undone", lambda: destination_pixels(s) == turned)
+    s.wait("the assembly undone", lambda: destination(s) == turned)
     s.xdotool("key", "ctrl+y")
-    s.wait("the assembly redone", lambda: destination_pixels(s) == assembled)
+    s.wait("the assembly redone", lambda: destination(s) == assembled)
     s.menu(["alt+d", "Down"])  # Load Cube...
     s.choose_file("Open Cube State File", cube)
-    s.wait("the destination loaded", lambda: destination_pixels(s) == turned)
+    s.wait("the destination loaded", lambda: destination(s) == turned)
     s.wait_for_text(DESTINATION, "Destination Cube - cube.csf")
 
     s.menu(["alt+s", "Down", "Down", "Down", "Down"])  # Clear Sequence
@@ -89,14 +76,14 @@ def journey(s):
 
     # A scramble in standard notation from another program, pasted, and copied back out.
     s.clip("F2 D' L U2 B // from elsewhere")
-    enter(s, "")
+    s.enter(FIELD, "")
     s.menu(["alt+s"] + ["Down"] * 7)  # Paste Standard Notation
     s.wait_for_text(FIELD, "F\",U',L,T\",B")
     s.menu(["alt+s"] + ["Down"] * 8)  # Copy as Standard Notation
     s.wait("the field as standard notation", lambda: s.clip() == "F2 D' L U2 B")
 
     # Closing the main window while the search thread runs ends the program cleanly.
-    enter(s, LONG)
+    s.enter(FIELD, LONG)
     s.xdotool("key", "Return")
     s.menu(["alt+a"])
     s.wait("the search past four moves", lambda: int(s.control(

@@ -9,11 +9,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from desktop import Desktop, winpath  # noqa: E402
 
 
-def colors(s, view):
-    seen = s.pixels([(x, y, x + 1, y + 1) for x, y in s.squares(view)])
-    return [seen[i:i + 4] for i in range(0, len(seen), 4)]
-
-
 def inside(inner, outer):
     return all(o <= i for o, i in zip(outer[:2], inner[:2])) and \
         all(i <= o for i, o in zip(inner[2:], outer[2:]))
@@ -21,9 +16,8 @@ def inside(inner, outer):
 
 def at_scale(s):
     """The window's and its views' sizes, and the destination's colours after one drag."""
-    rows = s.top_level(cls="DLGCLASS")
-    source, destination = [rows[n + 1][4] for n, row in enumerate(rows) if row[2] in (1001, 1002)]
-    assembled = colors(s, source)
+    window, (source, destination) = s.top_level(cls="DLGCLASS")[0][4], s.cube_views()
+    assembled = s.square_colors(source)
     sides = [set(assembled[9 * k:9 * k + 9]) for k in range(6)]
     if any(len(side) != 1 for side in sides) or len(set().union(*sides)) != 6:
         raise AssertionError("the assembled source does not show six sides of one colour each")
@@ -32,7 +26,7 @@ def at_scale(s):
     s.xdotool("mousemove", str(x0), str(y0), "mousedown", "1", "mousemove", str(x1), str(y1),
               "mouseup", "1")
     turned = s.wait("the destination turned", lambda: (lambda now: now != assembled and now)(
-        colors(s, destination)))
+        s.square_colors(destination)))
     desktop = (0, 0, *map(int, s.screen.split("x")))
     s.xdotool("key", "alt+a")
     popup = s.wait_for_window(cls="#32768", timeout=5)[0][4]
@@ -44,7 +38,7 @@ def at_scale(s):
         raise AssertionError(f"the menu {popup} or Options {dialog[0][4]} clips {clipped}")
     s.click(next(row for row in dialog if row[2] == 4013)[4])  # Cancel
     s.wait("the Options dialog to close", lambda: not s.top_level("Emulator Settings"))
-    return [(r[2] - r[0], r[3] - r[1]) for r in (rows[0][4], source, destination)], turned
+    return [(r[2] - r[0], r[3] - r[1]) for r in (window, source, destination)], turned
 
 
 def main():
