@@ -1,13 +1,9 @@
 #include "programWindow.h"
 #include "geometry.h"
 #include "currentSequence.h"
-#include "cubeView.h"
 #include "mainWindow.h"
-#include "runtimeFlags.h"
 #include "searchJob.h"
-#include "sequenceFile.h"
 #include "sequenceStore.h"
-#include "stateFile.h"
 #include "heap.h"
 
 #include <shellapi.h>

@@ -47,11 +47,8 @@ inline int squareIndex(const char* name, int perSide = 8) {
 // candidate up to its limit.
 inline PackedCube twistedCorner() {
     PackedCube c = SolvedCube;
-    const int f0 = squareIndex("F0"), l2 = squareIndex("L2"), t6 = squareIndex("T6");
-    const uint8_t keep = c.bytes[f0];
-    c.bytes[f0] = c.bytes[l2];
-    c.bytes[l2] = c.bytes[t6];
-    c.bytes[t6] = keep;
+    std::swap(c.bytes[squareIndex("F0")], c.bytes[squareIndex("L2")]);
+    std::swap(c.bytes[squareIndex("L2")], c.bytes[squareIndex("T6")]);
     return c;
 }
 
