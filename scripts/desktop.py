@@ -101,6 +101,7 @@ class Desktop:
         os.makedirs(self.out)
         self.log = open(os.path.join(self.out, "trace.txt"), "w", buffering=1)
         self.started, self.xvfb, self.app, self.name = time.monotonic(), None, None, name
+        self.square_points = {}  # by view rectangle: windowList is asked once a view
         self.screen = f"{1024 * dpi // 96}x{768 * dpi // 96}"
         self.env, self.loader, self.server = wine_env(arch, prefix)
         self.prefix = self.env["WINEPREFIX"]
@@ -320,10 +321,9 @@ class Desktop:
 
     def square_colors(self, view):
         """The colour in the middle of each square of the cube view at rect view."""
-        points = self.__dict__.setdefault("square_points", {})
-        if tuple(view) not in points:
-            points[tuple(view)] = self.squares(view)
-        seen = self.pixels([(x, y, x + 1, y + 1) for x, y in points[tuple(view)]])
+        if tuple(view) not in self.square_points:
+            self.square_points[tuple(view)] = self.squares(view)
+        seen = self.pixels([(x, y, x + 1, y + 1) for x, y in self.square_points[tuple(view)]])
         return [seen[i:i + 4] for i in range(0, len(seen), 4)]
 
     def enter(self, control_id, text):
